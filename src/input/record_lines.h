@@ -1,0 +1,48 @@
+// The records of a scanned input file: one per line, in file order, with their placement.
+#pragma once
+
+#include <cstdint>
+
+namespace sumwright {
+
+// The form of the input, and so of the output.
+enum FileFormat : int { NoFormat = 0, SRecord = 1, IntelHex = 2 };
+
+// Where a record's data lie relative to the two-byte code field (code address c and c + 1).
+enum CodePlacement : int8_t {
+  Invalid = 0,      // starts at c + 1 with no earlier record ending at c; never kept
+  After = 1,        // wholly after the code field, or a record without data placed after it
+  SplitSecond = 2,  // first data byte is the byte at c + 1, after a SplitFirst record
+  Within = 3,       // holds both code bytes
+  SplitFirst = 4,   // last data byte is the byte at c
+  Before = 5,       // wholly before the code field, or a record without data placed before it
+};
+
+// One Intel HEX line. `text` points into the input buffer of the HexFile (the line without its
+// line end); `address` is the absolute address of types 00, 02 and 04, 0 for the others.
+struct IntelHexLine {
+  const char* text;
+  uint32_t address;
+  uint16_t length;
+  uint8_t type;
+  CodePlacement placement;
+};
+
+// One S-record line. `text` points into the input buffer (the line without its line end);
+// `address` is the load address of S1, S2 and S3 records, 0 for the others.
+struct SRecordLine {
+  const char* text;
+  uint32_t address;
+  uint16_t length;
+  uint8_t type;
+  CodePlacement placement;
+};
+
+// The Intel HEX extended address in effect: kind 6 none, 2 segment (value * 16),
+// 4 linear (value * 65536).
+struct ExtendedAddressState {
+  uint32_t value = 0;
+  int kind = 6;
+};
+
+}  // namespace sumwright

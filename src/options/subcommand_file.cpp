@@ -1,0 +1,2 @@
+// Placeholder until this unit is written.
+#include "options/subcommand_file.h"

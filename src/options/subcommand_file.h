@@ -1,0 +1,19 @@
+// Subcommand files: further option tokens, one per line.
+#pragma once
+
+#include <string>
+
+#include "options/option_state.h"
+
+namespace sumwright {
+
+// Appends a copy of `text` at the end of state->tokens.
+void AppendToken(const std::string& text, OptionState* state);
+
+// Reads the file named after the first "=" of `token` into the token list, one token per line.
+// False after L2010 (no file name) or after L2003 for lines naming a subcommand file; on true
+// counts the file in subcommandCount. Throws OptionAbort after L3300 when the file cannot be
+// opened.
+bool ReadSubcommandFile(const std::string& token, OptionState* state);
+
+}  // namespace sumwright

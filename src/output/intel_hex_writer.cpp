@@ -1,0 +1,2 @@
+// Placeholder until this unit is written.
+#include "output/intel_hex_writer.h"
