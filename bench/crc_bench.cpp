@@ -1,0 +1,1 @@
+// Benchmarks; filled in with the unit they measure.
