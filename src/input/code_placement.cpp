@@ -1,6 +1,42 @@
-// Placeholder until this unit is written.
+// Placement of a record's data relative to the two-byte code field.
 #include "input/code_placement.h"
+
 namespace sumwright {
+
 uint32_t CrcCodeAddress = 0;
 bool CodeSplitSeen = false;
+
+void ClearCodePlacement() {
+  CrcCodeAddress = 0;
+  CodeSplitSeen = false;
+}
+
+CodePlacement PlaceCodeField(uint32_t start, uint32_t end) {
+  const uint32_t c = CrcCodeAddress;
+  const uint32_t c1 = c + 1;
+  // The tests run in this order; the first that holds decides.
+  if (c1 < start) {
+    return After;
+  }
+  if (start <= c && c1 <= end) {
+    return Within;
+  }
+  if (end < c) {
+    return Before;
+  }
+  if (end == c) {
+    CodeSplitSeen = true;
+    return SplitFirst;
+  }
+  if (start == c1) {
+    return CodeSplitSeen ? SplitSecond : Invalid;
+  }
+  return Invalid;
+}
+
+CodePlacement PlaceEmptyRecord(uint32_t start) {
+  // A record without data bytes holds no code byte, so it can never open or close a split.
+  return start <= CrcCodeAddress ? Before : After;
+}
+
 }  // namespace sumwright

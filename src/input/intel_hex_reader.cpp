@@ -1,2 +1,145 @@
-// Placeholder until this unit is written.
+// Intel HEX lines: the reader and the field accessors of a stored record.
 #include "input/intel_hex_reader.h"
+
+#include "app/messages.h"
+#include "input/code_placement.h"
+#include "options/hex_value.h"
+
+namespace sumwright {
+
+namespace {
+
+// Converts `width` hex digits starting at column `column` (from 1); false when the text ends
+// before the field does or a character is not a hex digit.
+bool FieldValue(const IntelHexLine& line, size_t column, size_t width, uint32_t* value) {
+  if (line.length < column - 1 + width) {
+    return false;
+  }
+  return HexValue(line.text + column - 1, width, value) == HexOk;
+}
+
+// Absolute address of a load offset under the extended address in effect; the sums wrap.
+uint32_t RecordAddress(const ExtendedAddressState& state, uint32_t offset) {
+  if (state.kind == 2) {
+    return state.value * 16u + offset;
+  }
+  if (state.kind == 4) {
+    return state.value * 65536u + offset;
+  }
+  return offset;
+}
+
+// True when the data digits reach every code byte a record placed `placement` holds, so
+// that the code field can be patched into them.
+bool DigitsReachCode(const IntelHexLine& line, uint32_t start, CodePlacement placement) {
+  if (placement != Within && placement != SplitFirst && placement != SplitSecond) {
+    return true;
+  }
+  uint32_t lastCodeByte = placement == SplitFirst ? CrcCodeAddress : CrcCodeAddress + 1;
+  uint64_t digitsNeeded = 2 * (static_cast<uint64_t>(lastCodeByte - start) + 1);
+  std::string_view data;
+  return DataText(line, &data) && data.size() >= digitsNeeded;
+}
+
+}  // namespace
+
+bool RecordType(const IntelHexLine& line, uint32_t* type) {
+  return FieldValue(line, 8, 2, type);
+}
+
+bool ByteCount(const IntelHexLine& line, uint32_t* count) {
+  return FieldValue(line, 2, 2, count);
+}
+
+bool LoadOffset(const IntelHexLine& line, uint32_t* offset) {
+  return FieldValue(line, 4, 4, offset);
+}
+
+bool ExtensionValue(const IntelHexLine& line, uint32_t* value) {
+  return FieldValue(line, 10, 4, value);
+}
+
+bool DataText(const IntelHexLine& line, std::string_view* data) {
+  uint32_t type = 0;
+  if (!RecordType(line, &type) || type != 0 || line.length <= 9) {
+    return false;
+  }
+  // Without a whole checksum after column 9 there are no data digits.
+  size_t digits = line.length >= 11 ? line.length - 11u : 0u;
+  *data = std::string_view(line.text + 9, digits);
+  return true;
+}
+
+bool RecordSpan(const IntelHexLine& line, uint32_t* start, uint32_t* end) {
+  uint32_t count = 0;
+  if (!ByteCount(line, &count)) {
+    return false;
+  }
+  *start = line.address;
+  *end = line.address + count - 1u;
+  return true;
+}
+
+bool ReadIntelHexLine(const char* text, size_t length, ExtendedAddressState* state,
+                      std::vector<IntelHexLine>* lines) {
+  if (length > UINT16_MAX) {
+    return false;
+  }
+  IntelHexLine line{text, 0, static_cast<uint16_t>(length), 0, Invalid};
+  uint32_t type = 0;
+  if (!RecordType(line, &type)) {
+    return false;
+  }
+  line.type = static_cast<uint8_t>(type);
+  uint32_t offset = 0;
+  switch (type) {
+    case 0x00: {
+      uint32_t start = 0;
+      uint32_t end = 0;
+      uint32_t count = 0;
+      if (!LoadOffset(line, &offset)) {
+        return false;
+      }
+      line.address = RecordAddress(*state, offset);
+      if (!RecordSpan(line, &start, &end) || !ByteCount(line, &count)) {
+        return false;
+      }
+      // A record without data bytes is placed by its start alone; it holds no code byte.
+      line.placement = count == 0 ? PlaceEmptyRecord(start) : PlaceCodeField(start, end);
+      if (line.placement == Invalid || !DigitsReachCode(line, start, line.placement)) {
+        Message(kL3315InvalidCodeLocation);
+        return false;
+      }
+      break;
+    }
+    case 0x01:
+    case 0x03:
+    case 0x05:
+      line.placement = After;
+      break;
+    case 0x02:
+    case 0x04: {
+      uint32_t value = 0;
+      if (!ExtensionValue(line, &value)) {
+        return false;
+      }
+      state->value = value;
+      state->kind = static_cast<int>(type);
+      if (!LoadOffset(line, &offset)) {
+        return false;
+      }
+      line.address = RecordAddress(*state, offset);
+      line.placement = line.address <= CrcCodeAddress ? Before : After;
+      break;
+    }
+    case 0xFF:
+      Message(kL2008InvalidAddressRecordType, kValdaneExtended);
+      return false;
+    default:
+      return false;
+  }
+  lines->push_back(line);
+  return true;
+}
+
+}  // namespace sumwright

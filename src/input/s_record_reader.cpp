@@ -1,2 +1,122 @@
-// Placeholder until this unit is written.
+// S-record lines: the reader and the field accessors of a stored record.
 #include "input/s_record_reader.h"
+
+#include "input/code_placement.h"
+#include "options/hex_value.h"
+
+namespace sumwright {
+
+namespace {
+
+// Number of address digits of a record type; 0 for types without an address field.
+size_t AddressDigits(uint32_t type) {
+  switch (type) {
+    case 1:
+    case 9:
+      return 4;
+    case 2:
+    case 8:
+      return 6;
+    case 3:
+    case 7:
+      return 8;
+    default:
+      return 0;
+  }
+}
+
+}  // namespace
+
+bool RecordType(const SRecordLine& line, uint32_t* type) {
+  if (line.length < 2) {
+    return false;
+  }
+  int digit = kHexDigitValue[line.text[1]];
+  if (digit < 0) {
+    return false;
+  }
+  *type = static_cast<uint32_t>(digit);
+  return true;
+}
+
+bool AddressText(const SRecordLine& line, std::string_view* address) {
+  uint32_t type = 0;
+  if (!RecordType(line, &type)) {
+    return false;
+  }
+  size_t digits = AddressDigits(type);
+  if (digits == 0 || line.length < 4 + digits) {
+    return false;
+  }
+  *address = std::string_view(line.text + 4, digits);
+  return true;
+}
+
+bool AddressValue(const SRecordLine& line, uint32_t* address) {
+  std::string_view text;
+  return AddressText(line, &text) && HexValue(text.data(), text.size(), address) == HexOk;
+}
+
+bool DataText(const SRecordLine& line, std::string_view* data) {
+  uint32_t type = 0;
+  if (!RecordType(line, &type) || type < 1 || type > 3) {
+    return false;
+  }
+  size_t first = 4 + AddressDigits(type);
+  if (line.length < first + 1) {
+    return false;
+  }
+  // Without a whole checksum after the address there are no data digits.
+  size_t digits = line.length >= first + 2 ? line.length - first - 2 : 0u;
+  *data = std::string_view(line.text + first, digits);
+  return true;
+}
+
+bool ReadSRecordLine(const char* text, size_t length, std::vector<SRecordLine>* lines) {
+  if (length > UINT16_MAX) {
+    return false;
+  }
+  SRecordLine line{text, 0, static_cast<uint16_t>(length), 0, Invalid};
+  uint32_t type = 0;
+  if (!RecordType(line, &type)) {
+    return false;
+  }
+  line.type = static_cast<uint8_t>(type);
+  switch (type) {
+    case 0:
+      line.placement = Before;
+      break;
+    case 1:
+    case 2:
+    case 3: {
+      std::string_view data;
+      if (!AddressValue(line, &line.address) || !DataText(line, &data)) {
+        return false;
+      }
+      // The span covers whole bytes only; a record without one holds no code byte.
+      uint32_t bytes = static_cast<uint32_t>(data.size() / 2);
+      line.placement = bytes == 0 ? PlaceEmptyRecord(line.address)
+                                  : PlaceCodeField(line.address, line.address + bytes - 1u);
+      if (line.placement == Invalid) {
+        return false;
+      }
+      break;
+    }
+    case 7:
+    case 8:
+    case 9: {
+      uint32_t address = 0;
+      if (!AddressValue(line, &address)) {
+        return false;
+      }
+      line.placement = After;
+      break;
+    }
+    default:
+      return false;
+  }
+  lines->push_back(line);
+  return true;
+}
+
+}  // namespace sumwright
