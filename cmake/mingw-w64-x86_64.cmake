@@ -1,0 +1,30 @@
+# Cross-builds the Windows console program with MinGW-w64 (64-bit) from a Linux host:
+#   cmake --preset mingw && cmake --build build/mingw
+set(CMAKE_SYSTEM_NAME Windows)
+set(CMAKE_SYSTEM_PROCESSOR x86_64)
+
+set(SUMWRIGHT_MINGW_PREFIX x86_64-w64-mingw32)
+
+# The posix thread model is preferred (full C++ threading support); the win32 one serves too,
+# since the program uses no threads.
+find_program(SUMWRIGHT_MINGW_CXX NAMES ${SUMWRIGHT_MINGW_PREFIX}-g++-posix
+                                       ${SUMWRIGHT_MINGW_PREFIX}-g++
+                                       ${SUMWRIGHT_MINGW_PREFIX}-g++-win32 REQUIRED)
+find_program(SUMWRIGHT_MINGW_RC NAMES ${SUMWRIGHT_MINGW_PREFIX}-windres)
+set(CMAKE_CXX_COMPILER ${SUMWRIGHT_MINGW_CXX})
+if(SUMWRIGHT_MINGW_RC)
+  set(CMAKE_RC_COMPILER ${SUMWRIGHT_MINGW_RC})
+endif()
+
+# Look for libraries and headers in the MinGW-w64 tree only, programs on the host.
+set(CMAKE_FIND_ROOT_PATH /usr/${SUMWRIGHT_MINGW_PREFIX})
+set(CMAKE_FIND_ROOT_PATH_MODE_PROGRAM NEVER)
+set(CMAKE_FIND_ROOT_PATH_MODE_LIBRARY ONLY)
+set(CMAKE_FIND_ROOT_PATH_MODE_INCLUDE ONLY)
+set(CMAKE_FIND_ROOT_PATH_MODE_PACKAGE ONLY)
+
+# Run cross-built programs (such as a test's discovery step) under Wine when it is installed.
+find_program(SUMWRIGHT_WINE NAMES wine)
+if(SUMWRIGHT_WINE)
+  set(CMAKE_CROSSCOMPILING_EMULATOR ${SUMWRIGHT_WINE})
+endif()
