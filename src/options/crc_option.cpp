@@ -1,6 +1,197 @@
-// Placeholder until this unit is written.
+// The -crc option: code address, range list and algorithm, and the checks of the range list.
 #include "options/crc_option.h"
+
+#include <algorithm>
+
+#include "app/interrupt.h"
+#include "app/messages.h"
+#include "options/find_text.h"
+#include "options/hex_value.h"
+
 namespace sumwright {
-bool ParseRangeList(OptionState*) { return false; }
-bool CheckRanges(OptionState*) { return false; }
+
+namespace {
+
+// The next piece of `text` from `*cursor` on: delimiter characters in front of it are skipped,
+// and it ends before the next delimiter or at the end. On true, *cursor stands after the
+// delimiter that ended the piece (or at the end). False when only delimiters are left.
+bool NextPiece(const std::string& text, char delimiter, size_t* cursor, std::string* piece) {
+  size_t start = *cursor;
+  while (start < text.size() && text[start] == delimiter) {
+    ++start;
+  }
+  if (start >= text.size()) {
+    *cursor = text.size();
+    return false;
+  }
+  size_t end = text.find(delimiter, start);
+  if (end == std::string::npos) {
+    *piece = text.substr(start);
+    *cursor = text.size();
+  } else {
+    *piece = text.substr(start, end - start);
+    *cursor = end + 1;
+  }
+  return true;
+}
+
+HexStatus TextValue(const std::string& text, uint32_t* value) {
+  PollInterrupt();
+  return HexValue(text.data(), text.size(), value);
+}
+
+}  // namespace
+
+bool ParseCrcOption(const std::string& token, OptionState* state) {
+  size_t equals = 0;
+  if (!FindText(token, "=", 1, false, &equals)) {
+    Message(kL2010RequiresParameter, "crc");
+    return false;
+  }
+  const std::string parameter = token.substr(equals + 1);
+  size_t cursor = 0;
+  std::string codeText;
+  if (!NextPiece(parameter, '=', &cursor, &codeText)) {
+    Message(kL2010RequiresParameter, "crc");
+    return false;
+  }
+  uint32_t codeAddress = 0;
+  HexStatus status = TextValue(codeText, &codeAddress);
+  // The second code byte must have an address too, so the code address stops below FFFFFFFF.
+  if (status == HexTooLong || (status == HexOk && codeAddress == 0xFFFFFFFFu)) {
+    Message(kL2013InvalidAddressText, "-crc", codeText.c_str());
+    return false;
+  }
+  if (status != HexOk) {
+    Message(kL2011InvalidParameter, "crc", codeText.c_str());
+    return false;
+  }
+  // The range text may hold "=" characters; they are bad digits of a range later.
+  std::string rangeText;
+  if (!NextPiece(parameter, '/', &cursor, &rangeText)) {
+    Message(kL2011InvalidParameter, "crc", parameter.c_str());
+    return false;
+  }
+  CrcAlgorithm algorithm = state->crcAlgorithm;
+  std::string algorithmText;
+  if (NextPiece(parameter, '/', &cursor, &algorithmText)) {
+    // Compared exactly; anything after a further "/" is ignored.
+    if (algorithmText == "CCITT") {
+      algorithm = Ccitt;
+    } else if (algorithmText == "16") {
+      algorithm = Crc16;
+    } else {
+      Message(kL2011InvalidParameter, "crc", algorithmText.c_str());
+      return false;
+    }
+  }
+  state->codeAddress = codeAddress;
+  state->hasRangeText = true;
+  state->rangeText = rangeText;
+  state->crcAlgorithm = algorithm;
+  ++state->crcCount;
+  return true;
+}
+
+bool ParseRangeList(OptionState* state) {
+  if (!state->hasRangeText) {
+    ReportInternalError(1, 395);
+  }
+  const std::string& text = state->rangeText;
+  size_t cursor = 0;
+  std::string item;
+  // Empty items (",," or a comma at either end) are skipped.
+  while (NextPiece(text, ',', &cursor, &item)) {
+    PollInterrupt();
+    if (!ParseRange(item, state)) {
+      return false;
+    }
+  }
+  return true;
+}
+
+bool ParseRange(const std::string& item, OptionState* state) {
+  size_t cursor = 0;
+  std::string startText;
+  if (!NextPiece(item, '-', &cursor, &startText)) {
+    // An item made only of "-" has no start text to copy.
+    ReportInternalError(4, 103);
+  }
+  uint32_t start = 0;
+  HexStatus status = TextValue(startText, &start);
+  if (status == HexTooLong) {
+    Message(kL2013InvalidAddressText, "crc", startText.c_str());
+    return false;
+  }
+  if (status != HexOk) {
+    Message(kL2011InvalidParameter, "crc", startText.c_str());
+    return false;
+  }
+  std::string endText;
+  if (!NextPiece(item, '-', &cursor, &endText)) {
+    Message(kL2012InvalidNumber, "crc", item.c_str());
+    return false;
+  }
+  // Anything after a further "-" is ignored.
+  uint32_t end = 0;
+  status = TextValue(endText, &end);
+  if (status == HexTooLong) {
+    Message(kL2013InvalidAddressText, "-crc", endText.c_str());
+    return false;
+  }
+  if (status != HexOk) {
+    Message(kL2011InvalidParameter, "crc", endText.c_str());
+    return false;
+  }
+  PollInterrupt();
+  state->ranges.push_back(AddressRange{start, end});
+  return true;
+}
+
+bool SortRanges(OptionState* state) {
+  if (state->ranges.empty()) {
+    return false;
+  }
+  // Stable: ranges with the same start keep the order in which they were given.
+  std::stable_sort(state->ranges.begin(), state->ranges.end(),
+                   [](const AddressRange& first, const AddressRange& second) {
+                     PollInterrupt();
+                     return first.start < second.start;
+                   });
+  return true;
+}
+
+bool CheckRanges(OptionState* state) {
+  if (!SortRanges(state)) {
+    return false;
+  }
+  PollInterrupt();
+  const uint32_t first = state->codeAddress;
+  // The code address is never FFFFFFFF, so the second code byte has an address.
+  const uint32_t second = first + 1;
+  const std::vector<AddressRange>& ranges = state->ranges;
+  for (size_t i = 0; i < ranges.size(); ++i) {
+    const uint32_t start = ranges[i].start;
+    const uint32_t end = ranges[i].end;
+    if (start > end) {
+      Message(kL2013InvalidAddressValue, "crc", end);
+      return false;
+    }
+    if (start <= first && first <= end) {
+      Message(kL2022RangesOverlap, "crc", first, second <= end ? second : first);
+      return false;
+    }
+    if (start <= second && second <= end) {
+      Message(kL2022RangesOverlap, "crc", second, second);
+      return false;
+    }
+    // Ranges may touch but must not share an address.
+    if (i + 1 < ranges.size() && ranges[i + 1].start <= end) {
+      Message(kL2022RangesOverlap, "crc", ranges[i + 1].start, end);
+      return false;
+    }
+  }
+  return true;
+}
+
 }  // namespace sumwright

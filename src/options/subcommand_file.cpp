@@ -1,2 +1,86 @@
-// Placeholder until this unit is written.
+// Subcommand files: further option tokens, one per line.
 #include "options/subcommand_file.h"
+
+#include <cstdio>
+
+#include "app/interrupt.h"
+#include "app/messages.h"
+#include "options/find_text.h"
+
+namespace sumwright {
+
+namespace {
+
+constexpr size_t kReadChunk = 16384;
+
+// Reads the whole named file, byte for byte. False when it cannot be opened or read (a
+// directory opens on some systems but cannot be read).
+bool ReadWholeFile(const std::string& name, std::string* contents) {
+  // A name holding a NUL byte would open the file named by the part before it.
+  if (name.find('\0') != std::string::npos) {
+    return false;
+  }
+  std::FILE* file = std::fopen(name.c_str(), "rb");
+  if (file == nullptr) {
+    return false;
+  }
+  contents->clear();
+  char chunk[kReadChunk];
+  size_t got = 0;
+  while ((got = std::fread(chunk, 1, sizeof chunk, file)) > 0) {
+    PollInterrupt();
+    contents->append(chunk, got);
+  }
+  bool failed = std::ferror(file) != 0;
+  std::fclose(file);
+  return !failed;
+}
+
+}  // namespace
+
+void AppendToken(const std::string& text, OptionState* state) {
+  state->tokens.push_back(text);
+}
+
+bool ReadSubcommandFile(const std::string& token, OptionState* state) {
+  size_t equals = 0;
+  if (!FindText(token, "=", 1, false, &equals) || equals + 1 >= token.size()) {
+    Message(kL2010RequiresParameter, "subcommand");
+    return false;
+  }
+  // Everything after the first "=" is the name, further "=" characters included.
+  std::string name = token.substr(equals + 1);
+  std::string contents;
+  if (!ReadWholeFile(name, &contents)) {
+    Message(kL3300CannotOpenFile, name.c_str());
+    throw OptionAbort{};
+  }
+  unsigned errors = 0;
+  size_t lineStart = 0;
+  while (lineStart < contents.size()) {
+    PollInterrupt();
+    size_t lineFeed = contents.find('\n', lineStart);
+    size_t lineEnd = lineFeed == std::string::npos ? contents.size() : lineFeed;
+    size_t nextLine = lineFeed == std::string::npos ? contents.size() : lineFeed + 1;
+    // A line ends with LF or CR LF; any other CR, blank or tab belongs to the token.
+    if (lineFeed != std::string::npos && lineEnd > lineStart && contents[lineEnd - 1] == '\r') {
+      --lineEnd;
+    }
+    std::string line = contents.substr(lineStart, lineEnd - lineStart);
+    size_t position = 0;
+    if (FindText(line, "-subcommand", 3, false, &position)) {
+      Message(kL2003SubcommandInFile);
+      ++errors;
+    }
+    // Passed on even when refused, so that the line is examined like any other token.
+    AppendToken(line, state);
+    lineStart = nextLine;
+  }
+  if (errors != 0) {
+    return false;
+  }
+  ++state->subcommandCount;
+  return true;
+}
+
+}  // namespace sumwright
