@@ -1,0 +1,235 @@
+// Tests of the Intel HEX writer through the whole output step: every output file compared whole.
+#include "output/intel_hex_writer.h"
+
+#include <gtest/gtest.h>
+
+#include <initializer_list>
+#include <iterator>
+#include <string>
+
+#include "output/write_through.h"
+
+namespace sumwright {
+namespace {
+
+std::string Lines(std::initializer_list<const char*> lines, const char* lineEnd = "\n") {
+  std::string text;
+  for (const char* line : lines) {
+    text += line;
+    text += lineEnd;
+  }
+  return text;
+}
+
+// Sixteen bytes 00 to 0F at address 0 (offset 0 of the page in effect), and the end record.
+constexpr char kData0[] = ":10000000000102030405060708090A0B0C0D0E0F78";
+constexpr char kData10[] = ":10001000101112131415161718191A1B1C1D1E1F68";
+constexpr char kEnd[] = ":00000001FF";
+
+struct Case {
+  uint32_t codeAddress;
+  ByteOrder order;
+  std::string expected;
+};
+
+void ExpectOutputs(const std::string& input, const Case* cases, size_t count) {
+  for (size_t i = 0; i < count; ++i) {
+    const Case& c = cases[i];
+    WriteRun run = WriteThrough(input, c.codeAddress, 0x1234, c.order);
+    EXPECT_TRUE(run.written) << std::hex << c.codeAddress;
+    EXPECT_EQ(c.expected, run.output) << "code address " << std::hex << c.codeAddress;
+  }
+}
+
+TEST(IntelHexWriter, CodeFieldInsideBetweenAndAboveRecordsOfAFileWithoutAddressRecords) {
+  const std::string input = Lines({kData0, kEnd});
+  const Case cases[] = {
+      {0x0004, BigEndian, Lines({":10000000000102031234060708090A0B0C0D0E0F3B", kEnd})},
+      {0x0004, LittleEndian, Lines({":10000000000102033412060708090A0B0C0D0E0F3B", kEnd})},
+      {0x0100, BigEndian, Lines({kData0, ":020100001234B7", kEnd})},
+      {0x0100, LittleEndian, Lines({kData0, ":020100003412B7", kEnd})},
+      {0x12345, BigEndian, Lines({kData0, ":020000021000EC", ":02234500123450", kEnd})},
+      {0x123456, BigEndian, Lines({kData0, ":020000040012E8", ":0234560012342E", kEnd})},
+      {0xFFFF, BigEndian,
+       Lines({kData0, ":01FFFF0012EF", ":020000021000EC", ":0100000034CB", kEnd})},
+  };
+  ExpectOutputs(input, cases, std::size(cases));
+}
+
+TEST(IntelHexWriter, SplitCodeFieldPatchesBothRecordsAndAddsNone) {
+  const Case cases[] = {
+      {0x000F, BigEndian,
+       Lines({":10000000000102030405060708090A0B0C0D0E1275",
+              ":10001000341112131415161718191A1B1C1D1E1F44", kEnd})},
+  };
+  ExpectOutputs(Lines({kData0, kData10, kEnd}), cases, std::size(cases));
+}
+
+TEST(IntelHexWriter, LinearAddressingAddsAtMostOneLinearRecord) {
+  const std::string input = Lines({":020000040001F9", kData0, kEnd});
+  const Case cases[] = {
+      {0x28000, BigEndian,
+       Lines({":020000040001F9", kData0, ":020000040002F8", ":02800000123438", kEnd})},
+      {0x2FFFF, BigEndian,
+       Lines({":020000040001F9", kData0, ":020000040002F8", ":02FFFF001234BA", kEnd})},
+      {0x1FFFF, BigEndian,
+       Lines(
+           {":020000040001F9", kData0, ":01FFFF0012EF", ":020000040002F8", ":0100000034CB", kEnd})},
+  };
+  ExpectOutputs(input, cases, std::size(cases));
+}
+
+TEST(IntelHexWriter, InputAddressRecordEqualToTheWritersOwnIsWrittenOnce) {
+  const std::string input = Lines({":020000040001F9", kData0, ":020000040002F8",
+                                   ":10001000000102030405060708090A0B0C0D0E0F68", kEnd});
+  const Case cases[] = {
+      {0x1FFFF, BigEndian,
+       Lines({":020000040001F9", kData0, ":01FFFF0012EF", ":020000040002F8", ":0100000034CB",
+              ":10001000000102030405060708090A0B0C0D0E0F68", kEnd})},
+  };
+  ExpectOutputs(input, cases, std::size(cases));
+}
+
+TEST(IntelHexWriter, SegmentAddressingAddsSegmentRecordsForHigherPages) {
+  const std::string input = Lines({":020000021000EC", kData0, kEnd});
+  const Case cases[] = {
+      {0x18000, BigEndian, Lines({":020000021000EC", kData0, ":02800000123438", kEnd})},
+      {0x28000, BigEndian,
+       Lines({":020000021000EC", kData0, ":020000022000DC", ":02800000123438", kEnd})},
+      {0x1FFFF, BigEndian,
+       Lines(
+           {":020000021000EC", kData0, ":01FFFF0012EF", ":020000022000DC", ":0100000034CB", kEnd})},
+  };
+  ExpectOutputs(input, cases, std::size(cases));
+}
+
+TEST(IntelHexWriter, CrcRecordGoesBeforeTheFirstRecordAfterTheCodeField) {
+  struct InputCase {
+    std::string input;
+    uint32_t codeAddress;
+    std::string expected;
+  };
+  const InputCase cases[] = {
+      // A start address record ahead of the end record lies after the code field.
+      {Lines({kData0, ":0400000500000000F7", kEnd}), 0x100,
+       Lines({kData0, ":020100001234B7", ":0400000500000000F7", kEnd})},
+      {Lines({kData0, ":0400000300000000F9", kEnd}), 0x100,
+       Lines({kData0, ":020100001234B7", ":0400000300000000F9", kEnd})},
+      // The code field in a gap between two data records.
+      {Lines({kData0, ":10002000202122232425262728292A2B2C2D2E2F58", kEnd}), 0x0018,
+       Lines({kData0, ":020018001234A0", ":10002000202122232425262728292A2B2C2D2E2F58", kEnd})},
+      // Records after the end record are copied like any other.
+      {Lines({kData0, kEnd, kData10}), 0x100, Lines({kData0, ":020100001234B7", kEnd, kData10})},
+      // Lower-case digits and a wrong checksum of a copied record stay as they were read.
+      {Lines({":10000000000102030405060708090a0b0c0d0e0f00", kEnd}), 0x100,
+       Lines({":10000000000102030405060708090a0b0c0d0e0f00", ":020100001234B7", kEnd})},
+  };
+  for (const InputCase& c : cases) {
+    WriteRun run = WriteThrough(c.input, c.codeAddress, 0x1234, BigEndian);
+    EXPECT_TRUE(run.written) << c.input;
+    EXPECT_EQ(c.expected, run.output) << c.input;
+  }
+}
+
+TEST(IntelHexWriter, PatchedRecordKeepsItsOtherDigitsAndGetsANewChecksum) {
+  WriteRun run = WriteThrough(Lines({":10000000000102030405060708090a0b0c0d0e0f00", kEnd}), 4,
+                              0x1234, BigEndian);
+  EXPECT_TRUE(run.written);
+  EXPECT_EQ(Lines({":10000000000102031234060708090a0b0c0d0e0f3B", kEnd}), run.output);
+}
+
+TEST(IntelHexWriter, AddressRecordRestoresTheInputsAddressForLaterDataRecords) {
+  struct InputCase {
+    std::string input;
+    uint32_t codeAddress;
+    std::string expected;
+  };
+  const InputCase cases[] = {
+      // No address record in the input: base 0 again after the writer's segment record.
+      {Lines({kData0, ":0400000500000000F7", kData10, kEnd}), 0x12345,
+       Lines({kData0, ":020000021000EC", ":02234500123450", ":020000020000FC",
+              ":0400000500000000F7", kData10, kEnd})},
+      // ... and after its linear record, for data after the end record.
+      {Lines({kData0, kEnd, kData10}), 0x123456,
+       Lines({kData0, ":020000040012E8", ":0234560012342E", ":020000040000FA", kEnd, kData10})},
+      // The input's own segment address is put back.
+      {Lines({":020000021000EC", kData0, ":0400000500000000F7", kData10, kEnd}), 0x28000,
+       Lines({":020000021000EC", kData0, ":020000022000DC", ":02800000123438", ":020000021000EC",
+              ":0400000500000000F7", kData10, kEnd})},
+      // An address record of the input before the next data record: nothing to restore.
+      {Lines({kData0, ":0400000500000000F7", ":020000040001F9", kData10, kEnd}), 0x12345,
+       Lines({kData0, ":020000021000EC", ":02234500123450", ":0400000500000000F7",
+              ":020000040001F9", kData10, kEnd})},
+  };
+  for (const InputCase& c : cases) {
+    WriteRun run = WriteThrough(c.input, c.codeAddress, 0x1234, BigEndian);
+    EXPECT_TRUE(run.written) << c.input;
+    EXPECT_EQ(c.expected, run.output) << c.input;
+  }
+}
+
+TEST(IntelHexWriter, EveryRecordHoldingACodeByteIsPatchedAndNoneInserted) {
+  struct InputCase {
+    std::string input;
+    uint32_t codeAddress;
+    std::string expected;
+  };
+  const InputCase cases[] = {
+      // The holder comes after a record that lies above the code field.
+      {Lines({kData10, kData0, kEnd}), 4,
+       Lines({kData10, ":10000000000102031234060708090A0B0C0D0E0F3B", kEnd})},
+      // The holder stands after the end record.
+      {Lines({kData10, kEnd, kData0}), 4,
+       Lines({kData10, kEnd, ":10000000000102031234060708090A0B0C0D0E0F3B"})},
+      // A split over a 64 KB boundary, the next page selected between the two records.
+      {Lines({":10FFF000000102030405060708090A0B0C0D0E0F89", ":020000040001F9", kData0, kEnd}),
+       0xFFFF,
+       Lines({":10FFF000000102030405060708090A0B0C0D0E1286", ":020000040001F9",
+              ":10000000340102030405060708090A0B0C0D0E0F44", kEnd})},
+      // A record placed after the field between the two halves of a split.
+      {Lines({kData0, ":10002000202122232425262728292A2B2C2D2E2F58", kData10, kEnd}), 0x000F,
+       Lines({":10000000000102030405060708090A0B0C0D0E1275",
+              ":10002000202122232425262728292A2B2C2D2E2F58",
+              ":10001000341112131415161718191A1B1C1D1E1F44", kEnd})},
+  };
+  for (const InputCase& c : cases) {
+    WriteRun run = WriteThrough(c.input, c.codeAddress, 0x1234, BigEndian);
+    EXPECT_TRUE(run.written) << c.input;
+    EXPECT_EQ(c.expected, run.output) << c.input;
+  }
+}
+
+TEST(IntelHexWriter, CarriageReturnLineEndsOfTheInputAreKept) {
+  WriteRun run = WriteThrough(Lines({kData0, kEnd}, "\r\n"), 0x12345, 0x1234, BigEndian);
+  EXPECT_TRUE(run.written);
+  EXPECT_EQ(Lines({kData0, ":020000021000EC", ":02234500123450", kEnd}, "\r\n"), run.output);
+}
+
+TEST(IntelHexWriter, ReportsTheCodeAddressAfterWriting) {
+  struct MessageCase {
+    std::string input;
+    uint32_t codeAddress;
+    const char* message;
+  };
+  const MessageCase cases[] = {
+      {Lines({kData0, kEnd}), 0x1FFFE, "** L0500 (I) Generated CRC code at \"0x0001FFFE\"\n"},
+      {Lines({kData0, kEnd}), 0xABCDEF12, "** L0500 (I) Generated CRC code at \"0xABCDEF12\"\n"},
+      // A split field is reported by its first byte.
+      {Lines({kData0, kData10, kEnd}), 0xF, "** L0500 (I) Generated CRC code at \"0x0000000F\"\n"},
+  };
+  for (const MessageCase& c : cases) {
+    WriteRun run = WriteThrough(c.input, c.codeAddress, 0x1234, BigEndian);
+    EXPECT_TRUE(run.written);
+    EXPECT_EQ(c.message, run.messages);
+  }
+}
+
+TEST(IntelHexWriter, NoRecordAfterTheCodeFieldWritesNoFileAndNoMessage) {
+  WriteRun run = WriteThrough(Lines({kData0, kData10}), 0x100, 0x1234, BigEndian);
+  EXPECT_FALSE(run.written);
+  EXPECT_EQ("", run.messages);
+  EXPECT_EQ("in\n", run.listing);
+}
+
+}  // namespace
+}  // namespace sumwright
