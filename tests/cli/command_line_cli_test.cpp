@@ -100,22 +100,15 @@ TEST(CliCommandLine, CrcErrorsEndTheRunBeforeTheInputIsScanned) {
   const Case cases[] = {
       // A refused option leaves no -crc accepted.
       {"-crc=FFFFFFFF=0-FF", L2013("-crc", "FFFFFFFF") + kL2007},
-      {"-crc=1000=0-FF/ccitt", L2011("crc", "ccitt") + kL2007},
       {"-crc=1000", L2011("crc", "1000") + kL2007},
-      {"-crc=1000=", L2011("crc", "1000=") + kL2007},
       {"-crc", "** L2010 (E) Option \"crc\" requires parameter\n" + std::string(kL2007)},
       // The range list is examined only after the whole command line was accepted.
       {"-crc=1000=/16", "** L2012 (E) Invalid number specified in option \"crc\" : \"16\"\n"},
       {"-crc=1000=0-100000000", L2013("-crc", "100000000")},
       {"-crc=1000=100000000-0", L2013("crc", "100000000")},
-      {"-crc=1000=0-FG", L2011("crc", "FG")},
       {"-crc=1000=2FF-200", L2013("crc", "0x00000200")},
-      {"-crc=100=0-100",
-       "** L2022 (E) Address ranges overlap in option \"crc\" : \"00000100-00000100\"\n"},
       {"-crc=100=0-1FF",
        "** L2022 (E) Address ranges overlap in option \"crc\" : \"00000100-00000101\"\n"},
-      {"-crc=100=101-200",
-       "** L2022 (E) Address ranges overlap in option \"crc\" : \"00000101-00000101\"\n"},
       {"-crc=1000=200-2FF,FF-1FF,0-FF",
        "** L2022 (E) Address ranges overlap in option \"crc\" : \"000000FF-000000FF\"\n"},
       // An empty range list is refused without a message of its own.

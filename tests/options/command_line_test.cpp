@@ -300,11 +300,6 @@ TEST_F(CommandLine, NoArgumentPrintsUsageAndEndsWithStatusZero) {
               "^Usage: sumwright\\[ \\{<file name>\\| <option spec.>\\}...\\]\n");
 }
 
-TEST_F(CommandLine, NoArgumentCountIsRefused) {
-  char* argv[] = {nullptr};
-  EXPECT_FALSE(ParseCommandLine(0, argv, &state));
-}
-
 TEST_F(CommandLine, CtrlCIsSeenWhileCollectingArguments) {
   char program[] = "sumwright";
   char input[] = "app.hex";
