@@ -14,8 +14,8 @@ struct CrcEngine {
   // as the range check leaves them), in ascending order, as one byte sequence: the byte of the
   // first data record in file order that holds the address, 0xFF where none does. On success
   // stores the 16-bit result in *crc. Polls the interrupt flag during long walks.
-  bool Compute(CrcAlgorithm algorithm, const HexFile& file,
-               const std::vector<AddressRange>& ranges, uint32_t* crc);
+  bool Compute(CrcAlgorithm algorithm, const HexFile& file, const std::vector<AddressRange>& ranges,
+               uint32_t* crc);
 };
 
 }  // namespace sumwright
