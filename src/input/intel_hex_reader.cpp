@@ -10,12 +10,25 @@ namespace sumwright {
 namespace {
 
 // Converts `width` hex digits starting at column `column` (from 1); false when the text ends
-// before the field does or a character is not a hex digit.
-bool FieldValue(const IntelHexLine& line, size_t column, size_t width, uint32_t* value) {
+// before the field does or a character is not a hex digit. Fields are at most 4 digits, so
+// this is the fixed-width case of HexValue, kept inline because every line reads three fields.
+inline bool FieldValue(const IntelHexLine& line, size_t column, size_t width, uint32_t* value) {
   if (line.length < column - 1 + width) {
     return false;
   }
-  return HexValue(line.text + column - 1, width, value) == HexOk;
+  const char* digits = line.text + column - 1;
+  int result = 0;
+  int bad = 0;
+  for (size_t i = 0; i < width; ++i) {
+    int digit = kHexDigitValue[digits[i]];
+    bad |= digit;
+    result = result * 16 + digit;
+  }
+  if (bad < 0) {
+    return false;
+  }
+  *value = static_cast<uint32_t>(result);
+  return true;
 }
 
 // Absolute address of a load offset under the extended address in effect; the sums wrap.
