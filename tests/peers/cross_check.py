@@ -615,6 +615,8 @@ def main():
     parser.add_argument("--keep", default=None, help="keep the case directories under DIR")
     parser.add_argument("--jobs", type=int, default=2)
     arguments = parser.parse_args()
+    if os.sep in arguments.sumwright:
+        arguments.sumwright = os.path.abspath(arguments.sumwright)  # Cases run in their own dir.
     if shutil.which("srec_cat") is None:
         print("cross_check: srec_cat (Debian package srecord) is not installed")
         return SKIP
