@@ -14,6 +14,12 @@ void ClearCodePlacement() {
 CodePlacement PlaceCodeField(uint32_t start, uint32_t end) {
   const uint32_t c = CrcCodeAddress;
   const uint32_t c1 = c + 1;
+  // A span that wraps past the top address holds the bytes from start up and from 0 to end.
+  // The ordered tests below would call it Before or After even when it holds a code byte, and
+  // the code field would then be written a second time beside it: refuse that instead.
+  if (end < start && (c >= start || c <= end || c1 >= start || c1 <= end)) {
+    return Invalid;
+  }
   // The tests run in this order; the first that holds decides.
   if (c1 < start) {
     return After;

@@ -45,8 +45,16 @@ TEST_F(CodePlacementTest, FirstMatchingTestDecides) {
       {0xFFFFFFFE, 0xFFFFFFF0, 0xFFFFFFFF, false, Within, false},
       {0xFFFFFFFE, 0xFFFFFFFF, 0xFFFFFFFF, false, Invalid, false},
       {0xFFFFFFFE, 0xFFFFFFF0, 0xFFFFFFFE, false, SplitFirst, true},
-      // A span that wraps past the top: the tests are plain unsigned comparisons.
-      {0x5, 0xFFFFFFF0, 0xF, false, After, false},
+      // A span that wraps past the top: placed by the ordered tests when it holds no code
+      // byte, refused when it holds one (it could not be patched in place).
+      {0x10, 0xFFFFFFF0, 0xF, false, After, false},
+      {0xFFFFFFE0, 0xFFFFFFF0, 0xF, false, After, false},
+      {0x5, 0xFFFFFFF0, 0xF, false, Invalid, false},
+      {0xF, 0xFFFFFFF0, 0xF, false, Invalid, false},
+      {0xE, 0xFFFFFFF0, 0xF, false, Invalid, false},
+      {0xFFFFFFF0, 0xFFFFFFF0, 0xF, false, Invalid, false},
+      {0xFFFFFFEF, 0xFFFFFFF0, 0xF, true, Invalid, true},
+      {0xFFFFFFFE, 0xFFFFFFFF, 0x0, false, Invalid, false},
   };
   for (const Case& c : cases) {
     CrcCodeAddress = c.code;

@@ -294,6 +294,10 @@ TEST_F(IntelHexReaderTest, RefusedLinesAndTheirMessages) {
       {"digits end before the code byte of a split first", 0x10F, {":10010000AABB"}, kL3315},
       {"no digits at all for a split first", 0x10F, {":10010000"}, kL3315},
       {"half a digit pair at the second code byte", 0x100, {":0201000011296"}, kL3315},
+      {"wrapping past the top over the code field",
+       0x3,
+       {":02000004FFFFFC", ":10FFF800000102030405060708090A0B0C0D0E0F81"},
+       kL3315},
   };
   for (const Case& c : cases) {
     ClearCodePlacement();

@@ -149,9 +149,9 @@ TEST_F(SRecordReaderTest, RecordsByTypeWithTheirPlacement) {
       // S2 at 012345 with 4 bytes spans 12345-12348.
       {"S2 within at its end", 0x12347, {"S2080123450102030484"}, "S2 00012345 3\n"},
       {"S2 split first", 0x12348, {"S2080123450102030484"}, "S2 00012345 4\n"},
-      // S3 at FFFFFFF0 with 32 bytes wraps to F: c + 1 = 6 lies below the start.
+      // S3 at FFFFFFF0 with 32 bytes wraps to F: c + 1 = 11 lies below the start.
       {"S3 wrapping past the top",
-       0x5,
+       0x10,
        {"S325FFFFFFF00000000000000000000000000000000000000000000000000000000000000000ED"},
        "S3 FFFFFFF0 1\n"},
       // 7 data digits are 3 whole bytes: 1000-1002.
@@ -218,6 +218,9 @@ TEST_F(SRecordReaderTest, RefusalsPrintNothing) {
       {"S7 too short", 0x0, {"S7050000100"}},
       {"begins at c + 1 with no record ending at c", 0x1000, {"S1051001BBFF"}},
       {"split in the wrong order", 0x1000, {"S1051001BBFF", "S1051000AAFF"}},
+      {"wrapping past the top over the code field",
+       0x5,
+       {"S325FFFFFFF00000000000000000000000000000000000000000000000000000000000000000ED"}},
   };
   for (const Case& c : cases) {
     ClearCodePlacement();
