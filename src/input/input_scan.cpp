@@ -32,6 +32,7 @@ size_t CountLineFeeds(const std::vector<char>& bytes) {
   const char* position = bytes.data();
   const char* end = position + bytes.size();
   while (position != end) {
+    PollInterrupt();
     const void* found = std::memchr(position, '\n', static_cast<size_t>(end - position));
     if (found == nullptr) {
       break;

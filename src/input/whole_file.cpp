@@ -4,6 +4,8 @@
 #include <cstdint>
 #include <cstdio>
 
+#include "app/interrupt.h"
+
 #if defined(__linux__)
 #include <sys/mman.h>
 #endif
@@ -56,6 +58,7 @@ void SizeBuffer(std::vector<char>* bytes, size_t size) {
 bool ReadRest(std::FILE* file, std::vector<char>* bytes) {
   const size_t kChunk = 1 << 16;
   for (;;) {
+    PollInterrupt();
     size_t used = bytes->size();
     bytes->resize(used + kChunk);
     size_t got = std::fread(bytes->data() + used, 1, kChunk, file);
