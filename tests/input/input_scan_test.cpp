@@ -255,6 +255,41 @@ TEST_F(InputScanTest, SplitCodeFieldInSRecords) {
   }
 }
 
+// The sample files were written by peer tools from one image with four blocks of 12 bytes;
+// the peer reads the blocks back as FFF8-10003, 12340-1234B, 7FFF0-7FFFB and ABCD1230-ABCD123B.
+TEST_F(InputScanTest, FilesOfPeerToolsGiveTheirAddresses) {
+  ClearCodePlacement();
+  CrcCodeAddress = 0x12347;  // the last byte of the record at 12340
+  HexFile intel;
+  ASSERT_TRUE(intel.ScanInput(SUMWRIGHT_TEST_DATA "/extended_linear_addressing.hex"));
+  std::string rows;
+  for (const IntelHexLine& line : intel.intelHexLines) {
+    char row[32];
+    std::snprintf(row, sizeof row, "%02X %08X %d\n", line.type, line.address, line.placement);
+    rows += row;
+  }
+  EXPECT_EQ(
+      "04 00000000 5\n00 0000FFF8 5\n04 00010000 5\n00 00010000 5\n00 00012340 4\n"
+      "00 00012348 2\n04 00070000 1\n00 0007FFF0 1\n00 0007FFF8 1\n04 ABCD0000 1\n"
+      "00 ABCD1230 1\n00 ABCD1238 1\n01 00000000 1\n",
+      rows);
+
+  ClearCodePlacement();
+  CrcCodeAddress = 0x12347;
+  HexFile sRecords;
+  ASSERT_TRUE(sRecords.ScanInput(SUMWRIGHT_TEST_DATA "/s3_records_over_64k.s37"));
+  rows.clear();
+  for (const SRecordLine& line : sRecords.sRecordLines) {
+    char row[32];
+    std::snprintf(row, sizeof row, "S%X %08X %d\n", line.type, line.address, line.placement);
+    rows += row;
+  }
+  EXPECT_EQ(
+      "S0 00000000 5\nS3 0000FFF8 5\nS3 00010000 5\nS3 00012340 4\nS3 00012348 2\n"
+      "S3 0007FFF0 1\nS3 0007FFF8 1\nS3 ABCD1230 1\nS3 ABCD1238 1\n",
+      rows);
+}
+
 TEST_F(InputScanTest, RecordTextsPointIntoTheOneInputBuffer) {
   ClearCodePlacement();
   CrcCodeAddress = 0x100;
