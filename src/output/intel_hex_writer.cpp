@@ -97,7 +97,7 @@ void TrackAddressRecord(const IntelHexLine& line, WriterState* state) {
 }
 
 void CopyRecord(const IntelHexLine& line, WriterState* state) {
-  state->WriteLine(line.text, line.length);
+  state->CopyLine(line.text, line.length);
 }
 
 void WritePatchedRecord(const IntelHexLine& line, WriterState* state) {

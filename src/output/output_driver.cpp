@@ -47,6 +47,8 @@ bool HexFile::WriteOutput(const std::string& name, uint32_t crcValue, ByteOrder 
     return false;
   }
   state.file = &file;
+  state.inputBegin = inputText.data();
+  state.inputEnd = inputText.data() + inputText.size();
   state.lineEnd = lineEnd;
   state.lineEndLength = std::strlen(lineEnd);
   state.outputName = name;

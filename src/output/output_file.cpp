@@ -3,6 +3,7 @@
 #include "output/output_file.h"
 
 #include <cerrno>
+#include <cstdint>
 #include <cstring>
 
 #include "app/messages.h"
@@ -133,6 +134,7 @@ void OutputFile::Flush() {
 }
 
 char* OutputFile::Reserve(size_t length) {
+  WriteSpan();
   if (kBufferSize - used < length) {
     Flush();
   }
@@ -140,6 +142,7 @@ char* OutputFile::Reserve(size_t length) {
 }
 
 void OutputFile::Write(const char* text, size_t length) {
+  WriteSpan();
   if (kBufferSize - used < length) {
     Flush();
     if (length > kBufferSize) {
@@ -156,6 +159,7 @@ void OutputFile::Write(const char* text, size_t length) {
 
 void OutputFile::WriteLine(const char* text, size_t length, const char* lineEnd,
                            size_t lineEndLength) {
+  WriteSpan();
   if (kBufferSize - used >= length + lineEndLength) {
     // The common case: one record line that fits.
     std::memcpy(buffer.get() + used, text, length);
@@ -167,7 +171,37 @@ void OutputFile::WriteLine(const char* text, size_t length, const char* lineEnd,
   Write(lineEnd, lineEndLength);
 }
 
+void OutputFile::WriteSpan() {
+  if (spanStart == spanEnd) {
+    return;
+  }
+  const char* start = spanStart;
+  size_t length = static_cast<size_t>(spanEnd - spanStart);
+  spanStart = spanEnd = nullptr;
+  Write(start, length);
+}
+
+void OutputFile::CopyInputLine(const char* text, size_t length, const char* lineEnd,
+                               size_t lineEndLength, const char* inputBegin, const char* inputEnd) {
+  const char* afterText = text + length;
+  // The input holds the very line end to be written right after the text.
+  auto at = [](const char* p) { return reinterpret_cast<uintptr_t>(p); };
+  bool lineEndFollows = at(text) >= at(inputBegin) && at(afterText) <= at(inputEnd) &&
+                        at(inputEnd) - at(afterText) >= lineEndLength &&
+                        std::memcmp(afterText, lineEnd, lineEndLength) == 0;
+  if (!lineEndFollows) {
+    WriteLine(text, length, lineEnd, lineEndLength);
+    return;
+  }
+  if (text != spanEnd) {
+    WriteSpan();
+    spanStart = text;
+  }
+  spanEnd = afterText + lineEndLength;
+}
+
 bool OutputFile::Commit() {
+  WriteSpan();
   Flush();
   // An error the system reports only now (a full disk, a quota) still fails the output.
   bool closed = std::fflush(stream) == 0;
@@ -197,6 +231,7 @@ void OutputFile::Discard() {
     temporaryName.clear();
   }
   used = 0;
+  spanStart = spanEnd = nullptr;
   if (activeFile == this) {
     activeFile = nullptr;
     SetExitCleanup(nullptr);

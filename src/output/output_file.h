@@ -18,6 +18,9 @@ struct OutputFile {
   std::FILE* stream = nullptr;
   std::unique_ptr<char[]> buffer;
   size_t used = 0;
+  // Input bytes already accepted by CopyInputLine and not yet put in the buffer.
+  const char* spanStart = nullptr;
+  const char* spanEnd = nullptr;
 
   OutputFile() = default;
   OutputFile(const OutputFile&) = delete;
@@ -35,11 +38,20 @@ struct OutputFile {
   char* Reserve(size_t length);
   void Advance(size_t length) { used += length; }
 
+  // Puts the gathered input lines in the buffer (or writes a long run straight to the file).
+  void WriteSpan();
+
   // Appends `length` bytes of `text`.
   void Write(const char* text, size_t length);
 
   // Appends a text and a line end.
   void WriteLine(const char* text, size_t length, const char* lineEnd, size_t lineEndLength);
+
+  // Appends a line copied unchanged from the input buffer [inputBegin, inputEnd), followed by
+  // `lineEnd`. Lines that follow each other in the input with exactly that line end between
+  // them are gathered and written from the input buffer in one piece.
+  void CopyInputLine(const char* text, size_t length, const char* lineEnd, size_t lineEndLength,
+                     const char* inputBegin, const char* inputEnd);
 
   // Writes out the buffer, closes the file and renames it over the output name, replacing a
   // file of that name. False when the rename fails (the temporary file is removed then, an

@@ -69,7 +69,7 @@ void WriteSRecordHeader(WriterState* state) {
 }
 
 void CopySRecord(const SRecordLine& line, WriterState* state) {
-  state->WriteLine(line.text, line.length);
+  state->CopyLine(line.text, line.length);
 }
 
 void WriteSplitCrcRecords(WriterState* state) {

@@ -15,6 +15,9 @@ struct WriterState {
   // The input's line end, put after every written line.
   const char* lineEnd = "\n";
   size_t lineEndLength = 1;
+  // The input buffer that the record texts point into.
+  const char* inputBegin = nullptr;
+  const char* inputEnd = nullptr;
   // The output name, from which the S-record header is built.
   std::string outputName;
   // The code address c; the code field is the bytes at c and c + 1.
@@ -41,6 +44,10 @@ struct WriterState {
 
   void WriteLine(const char* text, size_t length) {
     file->WriteLine(text, length, lineEnd, lineEndLength);
+  }
+  // Writes a record text exactly as it was read.
+  void CopyLine(const char* text, size_t length) {
+    file->CopyInputLine(text, length, lineEnd, lineEndLength, inputBegin, inputEnd);
   }
   // Marks the code bytes a holder of `placement` received; clears crcPending once both were.
   void NoteCodeBytesWritten(CodePlacement placement) {

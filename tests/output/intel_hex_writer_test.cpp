@@ -199,10 +199,32 @@ TEST(IntelHexWriter, EveryRecordHoldingACodeByteIsPatchedAndNoneInserted) {
   }
 }
 
-TEST(IntelHexWriter, CarriageReturnLineEndsOfTheInputAreKept) {
-  WriteRun run = WriteThrough(Lines({kData0, kEnd}, "\r\n"), 0x12345, 0x1234, BigEndian);
-  EXPECT_TRUE(run.written);
-  EXPECT_EQ(Lines({kData0, ":020000021000EC", ":02234500123450", kEnd}, "\r\n"), run.output);
+TEST(IntelHexWriter, EveryLineEndsWithTheLineEndOfTheFirstLine) {
+  struct InputCase {
+    std::string input;
+    uint32_t codeAddress;
+    std::string expected;
+  };
+  const std::string crlf = Lines({kData0, ":020000021000EC", ":02234500123450", kEnd}, "\r\n");
+  const InputCase cases[] = {
+      {Lines({kData0, kEnd}, "\r\n"), 0x12345, crlf},
+      // Later lines with the other line end get the first line's.
+      {std::string(kData0) + "\r\n" + kEnd + "\n", 0x12345, crlf},
+      {std::string(kData0) + "\n" + kData10 + "\r\n" + kEnd + "\n", 0x100,
+       Lines({kData0, kData10, ":020100001234B7", kEnd})},
+      // A last line without a line end gets one.
+      {std::string(kData0) + "\n" + kEnd, 0x100, Lines({kData0, ":020100001234B7", kEnd})},
+      {std::string(kData0) + "\r\n" + kEnd, 4,
+       Lines({":10000000000102031234060708090A0B0C0D0E0F3B", kEnd}, "\r\n")},
+      // Blank lines hold no record.
+      {std::string(kData0) + "\n\n" + kData10 + "\n" + kEnd + "\n", 0x100,
+       Lines({kData0, kData10, ":020100001234B7", kEnd})},
+  };
+  for (const InputCase& c : cases) {
+    WriteRun run = WriteThrough(c.input, c.codeAddress, 0x1234, BigEndian);
+    EXPECT_TRUE(run.written) << c.input;
+    EXPECT_EQ(c.expected, run.output) << c.input;
+  }
 }
 
 TEST(IntelHexWriter, ReportsTheCodeAddressAfterWriting) {
