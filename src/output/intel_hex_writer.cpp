@@ -125,7 +125,11 @@ void WritePatchedRecord(const IntelHexLine& line, WriterState* state) {
 bool NeedsAddressRecord(uint32_t address, WriterState* state) {
   ExtendedAddressState& current = state->outputAddressState;
   uint32_t page = current.kind == 4 ? address >> 16 : (address >> 4) & 0xFFFF000u;
-  if (page == 0 || page <= current.value) {
+  // A segment base that is not the start of the address's 64 KB page (a segment value that is
+  // not a multiple of 0x1000) would move a record at the address's low 16 bits elsewhere, so
+  // it is replaced by the page's own segment value, 0 included.
+  bool segmentOffPage = current.kind == 2 && page != current.value;
+  if (!segmentOffPage && (page == 0 || page <= current.value)) {
     return false;
   }
   current.value = page;

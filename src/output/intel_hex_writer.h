@@ -34,8 +34,9 @@ void InsertCrcRecord(const HexFile& hexFile, WriterState* state);
 // the output address state (and linearRecordIssued) to the one that record selects.
 // The page value is address >> 16 under linear addressing, otherwise the segment value of the
 // 64 KB page, (address >> 4) & 0xFFFF000. Nothing is needed when it is 0 or not above the value
-// in effect. A segment base that cannot reach past the first megabyte turns into a linear one;
-// at most one linear record is ever added.
+// in effect, except that a segment value other than the page's own is always replaced. A
+// segment base that cannot reach past the first megabyte turns into a linear one; at most one
+// linear record is ever added.
 bool NeedsAddressRecord(uint32_t address, WriterState* state);
 
 // Writes the extended address record of the output address state; an identical input record

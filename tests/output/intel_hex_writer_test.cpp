@@ -103,6 +103,21 @@ TEST(IntelHexWriter, SegmentAddressingAddsSegmentRecordsForHigherPages) {
   ExpectOutputs(input, cases, std::size(cases));
 }
 
+TEST(IntelHexWriter, SegmentBaseOffTheCodePageIsReplacedByThePagesOwn) {
+  // Segment values that are not multiples of 0x1000: the CRC record at offset C000 must lie at
+  // the code address (checked with python3-intelhex on the expected files).
+  const Case cases[] = {
+      {0x1C000, BigEndian,
+       Lines({":020000021800E4", kData0, ":020000021000EC", ":02C000001234F8", kEnd})},
+  };
+  ExpectOutputs(Lines({":020000021800E4", kData0, kEnd}), cases, std::size(cases));
+  const Case firstPage[] = {
+      {0xC000, BigEndian,
+       Lines({":020000020800F4", kData0, ":020000020000FC", ":02C000001234F8", kEnd})},
+  };
+  ExpectOutputs(Lines({":020000020800F4", kData0, kEnd}), firstPage, std::size(firstPage));
+}
+
 TEST(IntelHexWriter, CrcRecordGoesBeforeTheFirstRecordAfterTheCodeField) {
   struct InputCase {
     std::string input;
