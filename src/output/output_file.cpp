@@ -5,6 +5,7 @@
 #include <cerrno>
 #include <cstdint>
 #include <cstring>
+#include <new>
 
 #include "app/messages.h"
 #include "app/process_exit.h"
@@ -28,6 +29,9 @@ namespace {
 // Internal-error place of a failed write, flush or close of the output.
 constexpr int kOutputModule = 6;
 constexpr int kWriteFailed = 83;
+// Internal-error place of memory that cannot be had.
+constexpr int kMemoryModule = 4;
+constexpr int kAllocationFailed = 105;
 
 // How many names are tried before giving up when others already exist.
 constexpr int kNameAttempts = 100;
@@ -113,12 +117,16 @@ bool OutputFile::Create(const std::string& name) {
   }
   // The buffer below does the buffering; the stream passes whole blocks straight on.
   std::setvbuf(stream, nullptr, _IONBF, 0);
-  if (buffer == nullptr) {
-    buffer.reset(new char[kBufferSize]);
-  }
   used = 0;
   activeFile = this;
   SetExitCleanup(RemoveActiveFile);
+  if (buffer == nullptr) {
+    buffer.reset(new (std::nothrow) char[kBufferSize]);
+    if (buffer == nullptr) {
+      Discard();
+      ReportInternalError(kMemoryModule, kAllocationFailed);
+    }
+  }
   return true;
 }
 
