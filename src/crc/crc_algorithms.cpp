@@ -5,10 +5,12 @@ namespace sumwright {
 
 namespace {
 
-// Eight tables per algorithm: table k gives the effect of one byte followed by k zero bytes, so
-// eight bytes are folded into the register with eight lookups.
+// Sixteen tables per algorithm: table k gives the effect of one byte followed by k zero bytes,
+// so sixteen bytes are folded into the register with sixteen independent lookups.
+constexpr size_t kSlices = 16;
+
 struct SlicingTables {
-  uint16_t t[8][256];
+  uint16_t t[kSlices][256];
 };
 
 // Most-significant bit first, polynomial 0x1021, built bit by bit.
@@ -21,7 +23,7 @@ constexpr SlicingTables MakeCcittTables() {
     }
     tables.t[0][x] = static_cast<uint16_t>(r & 0xFFFFu);
   }
-  for (int k = 1; k < 8; ++k) {
+  for (size_t k = 1; k < kSlices; ++k) {
     for (uint32_t x = 0; x < 256; ++x) {
       uint32_t r = tables.t[k - 1][x];
       tables.t[k][x] = static_cast<uint16_t>(((r << 8) ^ tables.t[0][r >> 8]) & 0xFFFFu);
@@ -40,7 +42,7 @@ constexpr SlicingTables MakeCrc16Tables() {
     }
     tables.t[0][x] = static_cast<uint16_t>(r);
   }
-  for (int k = 1; k < 8; ++k) {
+  for (size_t k = 1; k < kSlices; ++k) {
     for (uint32_t x = 0; x < 256; ++x) {
       uint32_t r = tables.t[k - 1][x];
       tables.t[k][x] = static_cast<uint16_t>((r >> 8) ^ tables.t[0][r & 0xFFu]);
@@ -103,13 +105,15 @@ uint32_t Crc16UpdateBitwise(uint32_t crcRegister, const uint8_t* bytes, size_t c
 uint32_t CcittUpdate(uint32_t crcRegister, const uint8_t* bytes, size_t count) {
   const auto& t = kCcittTables.t;
   uint32_t r = crcRegister & 0xFFFFu;
-  while (count >= 8) {
+  while (count >= kSlices) {
     // The register is the first two bytes of what follows, high byte first.
-    r = static_cast<uint32_t>(t[7][bytes[0] ^ (r >> 8)] ^ t[6][bytes[1] ^ (r & 0xFFu)] ^
-                              t[5][bytes[2]] ^ t[4][bytes[3]] ^ t[3][bytes[4]] ^ t[2][bytes[5]] ^
-                              t[1][bytes[6]] ^ t[0][bytes[7]]);
-    bytes += 8;
-    count -= 8;
+    r = static_cast<uint32_t>(t[15][bytes[0] ^ (r >> 8)] ^ t[14][bytes[1] ^ (r & 0xFFu)] ^
+                              t[13][bytes[2]] ^ t[12][bytes[3]] ^ t[11][bytes[4]] ^
+                              t[10][bytes[5]] ^ t[9][bytes[6]] ^ t[8][bytes[7]] ^ t[7][bytes[8]] ^
+                              t[6][bytes[9]] ^ t[5][bytes[10]] ^ t[4][bytes[11]] ^ t[3][bytes[12]] ^
+                              t[2][bytes[13]] ^ t[1][bytes[14]] ^ t[0][bytes[15]]);
+    bytes += kSlices;
+    count -= kSlices;
   }
   for (size_t i = 0; i < count; ++i) {
     r = ((r << 8) ^ t[0][(r >> 8) ^ bytes[i]]) & 0xFFFFu;
@@ -120,13 +124,15 @@ uint32_t CcittUpdate(uint32_t crcRegister, const uint8_t* bytes, size_t count) {
 uint32_t Crc16Update(uint32_t crcRegister, const uint8_t* bytes, size_t count) {
   const auto& t = kCrc16Tables.t;
   uint32_t r = crcRegister & 0xFFFFu;
-  while (count >= 8) {
+  while (count >= kSlices) {
     // The register is the first two bytes of what follows, low byte first.
-    r = static_cast<uint32_t>(t[7][bytes[0] ^ (r & 0xFFu)] ^ t[6][bytes[1] ^ (r >> 8)] ^
-                              t[5][bytes[2]] ^ t[4][bytes[3]] ^ t[3][bytes[4]] ^ t[2][bytes[5]] ^
-                              t[1][bytes[6]] ^ t[0][bytes[7]]);
-    bytes += 8;
-    count -= 8;
+    r = static_cast<uint32_t>(t[15][bytes[0] ^ (r & 0xFFu)] ^ t[14][bytes[1] ^ (r >> 8)] ^
+                              t[13][bytes[2]] ^ t[12][bytes[3]] ^ t[11][bytes[4]] ^
+                              t[10][bytes[5]] ^ t[9][bytes[6]] ^ t[8][bytes[7]] ^ t[7][bytes[8]] ^
+                              t[6][bytes[9]] ^ t[5][bytes[10]] ^ t[4][bytes[11]] ^ t[3][bytes[12]] ^
+                              t[2][bytes[13]] ^ t[1][bytes[14]] ^ t[0][bytes[15]]);
+    bytes += kSlices;
+    count -= kSlices;
   }
   for (size_t i = 0; i < count; ++i) {
     r = (r >> 8) ^ t[0][(r ^ bytes[i]) & 0xFFu];

@@ -28,7 +28,7 @@ bool TakeResult(const CrcState& state, uint32_t* crc);
 uint32_t CcittUpdateBitwise(uint32_t crcRegister, const uint8_t* bytes, size_t count);
 uint32_t Crc16UpdateBitwise(uint32_t crcRegister, const uint8_t* bytes, size_t count);
 
-// Table forms, eight bytes per step, with results identical to the reference updates.
+// Table forms, sixteen bytes per step, with results identical to the reference updates.
 uint32_t CcittUpdate(uint32_t crcRegister, const uint8_t* bytes, size_t count);
 uint32_t Crc16Update(uint32_t crcRegister, const uint8_t* bytes, size_t count);
 

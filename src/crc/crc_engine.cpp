@@ -24,9 +24,10 @@ constexpr uint64_t kShortErasedRun = 64;
 struct ChunkedCrc {
   CrcState state;
   std::vector<uint8_t> chunk;
-  size_t count = 0;
+  size_t count = 0;  // bytes held in the chunk
 };
 
+// Feeds the bytes held and empties the chunk.
 void Flush(ChunkedCrc* crc) {
   PollInterrupt();
   UpdateCrc(&crc->state, crc->chunk.data(), crc->count);
@@ -123,7 +124,15 @@ bool CrcEngine::Compute(CrcAlgorithm algorithm, const HexFile& file,
     walked = &sorted;
   }
   chunked.chunk.resize(kChunkSize);
+  // Usually the data records ascend in file order and one walk through them in place is all;
+  // when one of them does not, the walk starts again over segments sorted once.
   WalkRanges(*walked, &cursor, &chunked);
+  if (!RestInOrder(&cursor)) {
+    SortImage(&cursor);
+    SelectAlgorithm(algorithm, &chunked.state);
+    chunked.count = 0;
+    WalkRanges(*walked, &cursor, &chunked);
+  }
   Flush(&chunked);
   return TakeResult(chunked.state, crc);
 }

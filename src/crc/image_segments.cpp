@@ -4,8 +4,7 @@
 #include <algorithm>
 
 #include "app/interrupt.h"
-#include "input/intel_hex_reader.h"
-#include "input/s_record_reader.h"
+#include "options/hex_value.h"
 
 namespace sumwright {
 
@@ -29,30 +28,6 @@ ImageSegment SegmentOf(const SegmentEntry& entry, const DataRecord& record) {
   size_t skip = std::min(size_t{2} * entry.byteOffset, record.digits.size());
   return ImageSegment{entry.start, entry.end, record.digits.data() + skip,
                       record.digits.size() - skip};
-}
-
-// True when every data record starts above the last address of the one before it in file
-// order and none runs past 0xFFFFFFFF.
-bool DataRecordsAscend(const HexFile& file) {
-  size_t count = RecordCount(file);
-  bool first = true;
-  uint64_t previousEnd = 0;
-  for (size_t i = 0; i < count; ++i) {
-    if (i % kPollInterval == 0) {
-      PollInterrupt();
-    }
-    DataRecord record;
-    if (!ReadDataRecord(file, i, &record)) {
-      continue;
-    }
-    uint64_t end = LastAddress(record);
-    if (end > kTopAddress || (!first && record.start <= previousEnd)) {
-      return false;
-    }
-    first = false;
-    previousEnd = end;
-  }
-  return true;
 }
 
 // The spans of all data records; a span that runs past 0xFFFFFFFF becomes two pieces, the
@@ -82,38 +57,54 @@ std::vector<SegmentEntry> CollectPieces(const HexFile& file) {
 
 }  // namespace
 
-bool ReadDataRecord(const HexFile& file, size_t index, DataRecord* record) {
-  std::string_view digits;
-  uint32_t start = 0;
+namespace {
+
+// ReadDataRecord, kept in this file so that the walk in place can inline it.
+inline bool ReadRecordFields(const HexFile& file, size_t index, DataRecord* record) {
+  // The fields are read here as the record accessors read them, without converting the
+  // record type again: this runs once or twice for every record of the file.
   uint32_t byteCount = 0;
+  size_t first = 0;   // index of the first data digit
+  size_t length = 0;  // characters of the record text
+  const char* text = nullptr;
   if (file.format == IntelHex) {
     const IntelHexLine& line = file.intelHexLines[index];
-    if (line.type != 0 || !ByteCount(line, &byteCount) || byteCount == 0) {
+    text = line.text;
+    length = line.length;
+    // Byte count in columns 2-3, data digits from column 10 up to the two checksum digits.
+    if (line.type != 0 || length < 3 || !HexByte(text + 1, &byteCount) || byteCount == 0) {
       return false;
     }
-    // A text too short for a data field holds no digits: its bytes read 0xFF.
-    if (!DataText(line, &digits)) {
-      digits = std::string_view();
-    }
-    digits = digits.substr(0, size_t{2} * byteCount);
-    start = line.address;
+    first = 9;
+    record->start = line.address;
   } else {
     const SRecordLine& line = file.sRecordLines[index];
-    if (line.type < 1 || line.type > 3 || !DataText(line, &digits)) {
+    text = line.text;
+    length = line.length;
+    // Data digits after the 4, 6 or 8 address digits of S1, S2, S3, up to the checksum digits.
+    if (line.type < 1 || line.type > 3) {
       return false;
     }
+    first = 4 + 2 * (size_t{line.type} + 1);
     // Whole bytes only: a lone last digit is not a byte.
-    byteCount = static_cast<uint32_t>(digits.size() / 2);
+    size_t digits = length >= first + 2 ? length - first - 2 : 0;
+    byteCount = static_cast<uint32_t>(digits / 2);
     if (byteCount == 0) {
       return false;
     }
-    digits = digits.substr(0, size_t{2} * byteCount);
-    start = line.address;
+    record->start = line.address;
   }
-  record->start = start;
+  // A text that ends before its data digits (and checksum) holds none: its bytes read 0xFF.
+  size_t digits = length >= first + 2 ? length - first - 2 : 0;
   record->byteCount = byteCount;
-  record->digits = digits;
+  record->digits = std::string_view(text + first, std::min(digits, size_t{2} * byteCount));
   return true;
+}
+
+}  // namespace
+
+bool ReadDataRecord(const HexFile& file, size_t index, DataRecord* record) {
+  return ReadRecordFields(file, index, record);
 }
 
 std::vector<SegmentEntry> BuildSegments(std::vector<SegmentEntry> pieces) {
@@ -125,6 +116,7 @@ std::vector<SegmentEntry> BuildSegments(std::vector<SegmentEntry> pieces) {
   auto later = [&pieces](size_t a, size_t b) { return pieces[a].record > pieces[b].record; };
   std::vector<size_t> holders;
   std::vector<SegmentEntry> segments;
+  segments.reserve(pieces.size());
   size_t next = 0;
   uint64_t address = 0;
   for (size_t turn = 0;; ++turn) {
@@ -135,7 +127,17 @@ std::vector<SegmentEntry> BuildSegments(std::vector<SegmentEntry> pieces) {
       if (next == pieces.size()) {
         break;
       }
-      address = std::max<uint64_t>(address, pieces[next].start);
+      // A piece that lies wholly above the address and ends before the next one starts is a
+      // segment of its own: the usual case, taken without the heap.
+      const SegmentEntry& piece = pieces[next];
+      if (piece.start >= address &&
+          (next + 1 == pieces.size() || pieces[next + 1].start > piece.end)) {
+        segments.push_back(piece);
+        address = uint64_t{piece.end} + 1;
+        ++next;
+        continue;
+      }
+      address = std::max<uint64_t>(address, piece.start);
     }
     while (next < pieces.size() && pieces[next].start <= address) {
       holders.push_back(next++);
@@ -173,33 +175,47 @@ bool OpenImage(const HexFile& file, ImageCursor* cursor) {
     return false;
   }
   cursor->file = &file;
-  cursor->next = 0;
+  cursor->inPlace = true;
+  cursor->outOfOrder = false;
+  cursor->placedEnd = 0;
   cursor->segments.clear();
-  cursor->inFileOrder = DataRecordsAscend(file);
-  if (!cursor->inFileOrder) {
-    cursor->segments = BuildSegments(CollectPieces(file));
-  }
+  cursor->next = 0;
   return true;
 }
 
-bool NextSegment(ImageCursor* cursor, ImageSegment* segment) {
+namespace {
+
+// Walking in place: the next data record as a segment. False at the end of the list, and with
+// outOfOrder set at a record that does not start above the one before or runs past the top.
+bool NextRecordInPlace(ImageCursor* cursor, ImageSegment* segment) {
   const HexFile& file = *cursor->file;
+  size_t count = RecordCount(file);
   DataRecord record;
-  if (cursor->inFileOrder) {
-    size_t count = RecordCount(file);
-    while (cursor->next < count) {
-      size_t index = cursor->next++;
-      if (index % kPollInterval == 0) {
-        PollInterrupt();
-      }
-      if (ReadDataRecord(file, index, &record)) {
-        *segment = SegmentOf(
-            SegmentEntry{record.start, static_cast<uint32_t>(LastAddress(record)), index, 0},
-            record);
-        return true;
-      }
+  while (cursor->next < count) {
+    size_t index = cursor->next++;
+    if (index % kPollInterval == 0) {
+      PollInterrupt();
     }
-    return false;
+    if (!ReadRecordFields(file, index, &record)) {
+      continue;
+    }
+    uint64_t end = LastAddress(record);
+    if (record.start < cursor->placedEnd || end > kTopAddress) {
+      cursor->outOfOrder = true;
+      return false;
+    }
+    cursor->placedEnd = end + 1;
+    *segment = ImageSegment{record.start, end, record.digits.data(), record.digits.size()};
+    return true;
+  }
+  return false;
+}
+
+}  // namespace
+
+bool NextSegment(ImageCursor* cursor, ImageSegment* segment) {
+  if (cursor->inPlace) {
+    return !cursor->outOfOrder && NextRecordInPlace(cursor, segment);
   }
   if (cursor->next == cursor->segments.size()) {
     return false;
@@ -209,15 +225,33 @@ bool NextSegment(ImageCursor* cursor, ImageSegment* segment) {
     PollInterrupt();
   }
   const SegmentEntry& entry = cursor->segments[index];
-  if (!ReadDataRecord(file, entry.record, &record)) {
+  DataRecord record;
+  if (!ReadDataRecord(*cursor->file, entry.record, &record)) {
     return false;
   }
   *segment = SegmentOf(entry, record);
   return true;
 }
 
+bool RestInOrder(ImageCursor* cursor) {
+  if (!cursor->inPlace) {
+    return false;
+  }
+  ImageSegment segment{};
+  while (NextSegment(cursor, &segment)) {
+  }
+  return !cursor->outOfOrder;
+}
+
+void SortImage(ImageCursor* cursor) {
+  cursor->segments = BuildSegments(CollectPieces(*cursor->file));
+  cursor->inPlace = false;
+  cursor->next = 0;
+}
+
 void RewindImage(ImageCursor* cursor) {
   cursor->next = 0;
+  cursor->placedEnd = 0;
 }
 
 }  // namespace sumwright

@@ -21,8 +21,9 @@ struct DataRecord {
   std::string_view digits;
 };
 
-// Reads record `index` of the list of the file's format. False when the record holds no
-// address: not a data record (Intel HEX type 00; S1, S2, S3), or one without bytes.
+// Reads record `index` of the list of the file's format, with the same fields as the
+// record accessors ByteCount and DataText give. False when the record holds no address: not a
+// data record (Intel HEX type 00; S1, S2, S3), or one without bytes.
 bool ReadDataRecord(const HexFile& file, size_t index, DataRecord* record);
 
 // A run of addresses start..end (inclusive) held by one record, with the digits of the byte at
@@ -47,18 +48,31 @@ struct SegmentEntry {
 // hold an address, the first in file order gives its byte.
 struct ImageCursor {
   const HexFile* file = nullptr;
-  // The data records ascend without overlap in file order, so they are the segments themselves
-  // and are walked in place; otherwise `segments` is built once.
-  bool inFileOrder = false;
+  // At first the data records themselves are the segments, walked in place in file order, as
+  // long as each starts above the end of the one before and none runs past 0xFFFFFFFF.
+  bool inPlace = true;
+  // Set when a data record broke that order: the segments must be built (SortImage).
+  bool outOfOrder = false;
+  uint64_t placedEnd = 0;  // one above the last address of the last record handed out in place
   std::vector<SegmentEntry> segments;
   size_t next = 0;
 };
 
-// Prepares `cursor` for `file`. False when the file's format is neither S-record nor Intel HEX.
+// Prepares `cursor` to walk `file` in place. False when the file's format is neither S-record
+// nor Intel HEX.
 bool OpenImage(const HexFile& file, ImageCursor* cursor);
 
-// The next segment in ascending order of address; false when there is none.
+// The next segment in ascending order of address; false when there is none, or, walking in
+// place, when the next data record is out of order (outOfOrder is then set).
 bool NextSegment(ImageCursor* cursor, ImageSegment* segment);
+
+// Walking in place: checks the data records not yet handed out and sets outOfOrder when one of
+// them breaks the order. True when every data record is in order.
+bool RestInOrder(ImageCursor* cursor);
+
+// Builds the segments once, where the first record in file order owns every address, and
+// makes the lowest the next one.
+void SortImage(ImageCursor* cursor);
 
 // Makes the next segment the first one again.
 void RewindImage(ImageCursor* cursor);

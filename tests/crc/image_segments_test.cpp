@@ -9,6 +9,8 @@
 #include <vector>
 
 #include "crc/hex_file_builder.h"
+#include "input/intel_hex_reader.h"
+#include "input/s_record_reader.h"
 
 namespace sumwright {
 
@@ -117,10 +119,53 @@ TEST(ImageSegments, DataRecordBytesFollowByteCountOrWholeDigitPairs) {
   }
 }
 
-// All segments of `file` as "start-end:digits" lines, with the digits of their own bytes.
+TEST(ImageSegments, DataRecordFieldsAgreeWithTheRecordAccessors) {
+  const std::vector<std::string> intelHex = {
+      ":0400000031323334CC", ":020000003132333435", ":04000000313200", ":0400000000", ":040000003",
+      ":04000000",           ":0A00000031",         ":FF000000ab",     ":0000000000"};
+  for (const std::string& line : intelHex) {
+    HexFile file;
+    BuildHexFile({line}, &file);
+    uint32_t count = 0;
+    std::string_view digits;
+    ASSERT_TRUE(ByteCount(file.intelHexLines[0], &count)) << line;
+    if (!DataText(file.intelHexLines[0], &digits)) {
+      digits = std::string_view();
+    }
+    DataRecord record{};
+    EXPECT_EQ(count != 0, ReadDataRecord(file, 0, &record)) << line;
+    if (count != 0) {
+      EXPECT_EQ(count, record.byteCount) << line;
+      EXPECT_EQ(digits.substr(0, 2 * count), record.digits) << line;
+    }
+  }
+  const std::vector<std::string> sRecords = {
+      "S1070000313233343F",   "S10600003132333FF",  "S1030000FC",     "S10300003",
+      "S2080000003132333400", "S30900000000313233", "S3050000000012", "S307000000003132"};
+  for (const std::string& line : sRecords) {
+    HexFile file;
+    BuildHexFile({line}, &file);
+    std::string_view digits;
+    ASSERT_TRUE(DataText(file.sRecordLines[0], &digits)) << line;
+    DataRecord record{};
+    EXPECT_EQ(digits.size() >= 2, ReadDataRecord(file, 0, &record)) << line;
+    if (digits.size() >= 2) {
+      EXPECT_EQ(digits.size() / 2, record.byteCount) << line;
+      EXPECT_EQ(digits.substr(0, digits.size() / 2 * 2), record.digits) << line;
+    }
+  }
+}
+
+// All segments of `file` as "start-end:digits" lines, with the digits of their own bytes: in
+// place when the records are in order, else built.
 std::string Segments(const HexFile& file) {
   ImageCursor cursor;
   EXPECT_TRUE(OpenImage(file, &cursor));
+  if (RestInOrder(&cursor)) {
+    RewindImage(&cursor);
+  } else {
+    SortImage(&cursor);
+  }
   std::string listing;
   ImageSegment segment{};
   while (NextSegment(&cursor, &segment)) {
@@ -157,9 +202,22 @@ TEST(ImageSegments, CursorWalksInPlaceOrThroughBuiltSegments) {
     BuildHexFile(c.lines, &file);
     ImageCursor cursor;
     ASSERT_TRUE(OpenImage(file, &cursor));
-    EXPECT_EQ(c.inFileOrder, cursor.inFileOrder) << c.segments;
+    EXPECT_EQ(c.inFileOrder, RestInOrder(&cursor)) << c.segments;
     EXPECT_EQ(c.segments, Segments(file));
   }
+}
+
+TEST(ImageSegments, InPlaceWalkStopsAtTheFirstRecordOutOfOrder) {
+  HexFile file;
+  BuildHexFile({":02000000AABB00", ":02000100CCDD00", ":02000400EEFF00"}, &file);
+  ImageCursor cursor;
+  ASSERT_TRUE(OpenImage(file, &cursor));
+  ImageSegment segment{};
+  ASSERT_TRUE(NextSegment(&cursor, &segment));
+  EXPECT_EQ("AABB", std::string(segment.digits, segment.digitCount));
+  EXPECT_FALSE(NextSegment(&cursor, &segment));
+  EXPECT_TRUE(cursor.outOfOrder);
+  EXPECT_FALSE(RestInOrder(&cursor));
 }
 
 TEST(ImageSegments, RewindStartsAgainAtTheLowestSegment) {
@@ -167,6 +225,7 @@ TEST(ImageSegments, RewindStartsAgainAtTheLowestSegment) {
   BuildHexFile({":02000200CCDD00", ":02000000AABB00"}, &file);
   ImageCursor cursor;
   ASSERT_TRUE(OpenImage(file, &cursor));
+  SortImage(&cursor);
   ImageSegment segment{};
   ASSERT_TRUE(NextSegment(&cursor, &segment));
   ASSERT_TRUE(NextSegment(&cursor, &segment));

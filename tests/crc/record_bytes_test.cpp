@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cctype>
 #include <string>
 #include <vector>
 
@@ -57,6 +58,38 @@ TEST(RecordBytes, EveryDigitPairDecodes) {
       uint8_t byte = 0;
       DecodeDataBytes(pair, 2, 1, &byte);
       EXPECT_EQ(std::stoi(std::string(pair, 2), nullptr, 16), byte) << pair[0] << pair[1];
+    }
+  }
+}
+
+// The byte of one pair by a plain search of the digit list; 0xFF when either is not a digit.
+uint8_t PairByte(char high, char low) {
+  const std::string digits = "0123456789abcdef";
+  size_t h = digits.find(static_cast<char>(std::tolower(static_cast<unsigned char>(high))));
+  size_t l = digits.find(static_cast<char>(std::tolower(static_cast<unsigned char>(low))));
+  if (h == std::string::npos || l == std::string::npos || high == '\0' || low == '\0') {
+    return 0xFF;
+  }
+  return static_cast<uint8_t>(h * 16 + l);
+}
+
+TEST(RecordBytes, EveryPairOfCharactersInLongRunsDecodesLikeThePlainSearch) {
+  // All 65,536 pairs in one text, so that runs of any grouping see every character at every
+  // place; then again shifted by one pair.
+  std::string text;
+  for (int high = 0; high < 256; ++high) {
+    for (int low = 0; low < 256; ++low) {
+      text += static_cast<char>(high);
+      text += static_cast<char>(low);
+    }
+  }
+  for (size_t skip : {size_t{0}, size_t{2}, size_t{6}}) {
+    size_t count = (text.size() - skip) / 2;
+    std::vector<uint8_t> bytes(count);
+    DecodeDataBytes(text.data() + skip, text.size() - skip, count, bytes.data());
+    for (size_t i = 0; i < count; ++i) {
+      ASSERT_EQ(PairByte(text[skip + 2 * i], text[skip + 2 * i + 1]), bytes[i])
+          << "pair " << i << " after skipping " << skip;
     }
   }
 }
