@@ -30,17 +30,60 @@ ImageSegment SegmentOf(const SegmentEntry& entry, const DataRecord& record) {
                       record.digits.size() - skip};
 }
 
+// The fields of ReadDataRecord, read as the record accessors ByteCount and DataText read them
+// but without converting the record type again: this runs for every record of the file.
+inline bool ReadRecordFields(const HexFile& file, size_t index, DataRecord* record) {
+  const char* text = nullptr;
+  size_t length = 0;  // characters of the record text
+  size_t first = 0;   // index of the first data digit
+  uint32_t byteCount = 0;
+  if (file.format == IntelHex) {
+    // Byte count in columns 2-3; data digits from column 10 up to the two checksum digits.
+    const IntelHexLine& line = file.intelHexLines[index];
+    if (line.type != 0 || line.length < 3 || !HexByte(line.text + 1, &byteCount)) {
+      return false;
+    }
+    text = line.text;
+    length = line.length;
+    first = 9;
+    record->start = line.address;
+  } else {
+    // Data digits after the 4, 6 or 8 address digits of S1, S2, S3, up to the checksum digits.
+    const SRecordLine& line = file.sRecordLines[index];
+    if (line.type < 1 || line.type > 3) {
+      return false;
+    }
+    text = line.text;
+    length = line.length;
+    first = 4 + 2 * (size_t{line.type} + 1);
+    record->start = line.address;
+  }
+  // A text that ends before its data digits and checksum holds no digits.
+  size_t digits = length >= first + 2 ? length - first - 2 : 0;
+  if (file.format == SRecord) {
+    // Whole bytes only: a lone last digit is not a byte.
+    byteCount = static_cast<uint32_t>(digits / 2);
+  }
+  if (byteCount == 0) {
+    return false;
+  }
+  record->byteCount = byteCount;
+  record->digits = std::string_view(text + first, std::min(digits, size_t{2} * byteCount));
+  return true;
+}
+
 // The spans of all data records; a span that runs past 0xFFFFFFFF becomes two pieces, the
 // second going on at address 0.
 std::vector<SegmentEntry> CollectPieces(const HexFile& file) {
   std::vector<SegmentEntry> pieces;
   size_t count = RecordCount(file);
+  pieces.reserve(count);
   for (size_t i = 0; i < count; ++i) {
     if (i % kPollInterval == 0) {
       PollInterrupt();
     }
     DataRecord record;
-    if (!ReadDataRecord(file, i, &record)) {
+    if (!ReadRecordFields(file, i, &record)) {
       continue;
     }
     uint64_t end = LastAddress(record);
@@ -55,50 +98,30 @@ std::vector<SegmentEntry> CollectPieces(const HexFile& file) {
   return pieces;
 }
 
-}  // namespace
-
-namespace {
-
-// ReadDataRecord, kept in this file so that the walk in place can inline it.
-inline bool ReadRecordFields(const HexFile& file, size_t index, DataRecord* record) {
-  // The fields are read here as the record accessors read them, without converting the
-  // record type again: this runs once or twice for every record of the file.
-  uint32_t byteCount = 0;
-  size_t first = 0;   // index of the first data digit
-  size_t length = 0;  // characters of the record text
-  const char* text = nullptr;
-  if (file.format == IntelHex) {
-    const IntelHexLine& line = file.intelHexLines[index];
-    text = line.text;
-    length = line.length;
-    // Byte count in columns 2-3, data digits from column 10 up to the two checksum digits.
-    if (line.type != 0 || length < 3 || !HexByte(text + 1, &byteCount) || byteCount == 0) {
+// Walking in place: the next data record as a segment. False at the end of the list, and with
+// outOfOrder set at a record that does not start above the one before or runs past the top.
+bool NextRecordInPlace(ImageCursor* cursor, ImageSegment* segment) {
+  const HexFile& file = *cursor->file;
+  size_t count = RecordCount(file);
+  DataRecord record;
+  while (cursor->next < count) {
+    size_t index = cursor->next++;
+    if (index % kPollInterval == 0) {
+      PollInterrupt();
+    }
+    if (!ReadRecordFields(file, index, &record)) {
+      continue;
+    }
+    uint64_t end = LastAddress(record);
+    if (record.start < cursor->placedEnd || end > kTopAddress) {
+      cursor->outOfOrder = true;
       return false;
     }
-    first = 9;
-    record->start = line.address;
-  } else {
-    const SRecordLine& line = file.sRecordLines[index];
-    text = line.text;
-    length = line.length;
-    // Data digits after the 4, 6 or 8 address digits of S1, S2, S3, up to the checksum digits.
-    if (line.type < 1 || line.type > 3) {
-      return false;
-    }
-    first = 4 + 2 * (size_t{line.type} + 1);
-    // Whole bytes only: a lone last digit is not a byte.
-    size_t digits = length >= first + 2 ? length - first - 2 : 0;
-    byteCount = static_cast<uint32_t>(digits / 2);
-    if (byteCount == 0) {
-      return false;
-    }
-    record->start = line.address;
+    cursor->placedEnd = end + 1;
+    *segment = ImageSegment{record.start, end, record.digits.data(), record.digits.size()};
+    return true;
   }
-  // A text that ends before its data digits (and checksum) holds none: its bytes read 0xFF.
-  size_t digits = length >= first + 2 ? length - first - 2 : 0;
-  record->byteCount = byteCount;
-  record->digits = std::string_view(text + first, std::min(digits, size_t{2} * byteCount));
-  return true;
+  return false;
 }
 
 }  // namespace
@@ -183,36 +206,6 @@ bool OpenImage(const HexFile& file, ImageCursor* cursor) {
   return true;
 }
 
-namespace {
-
-// Walking in place: the next data record as a segment. False at the end of the list, and with
-// outOfOrder set at a record that does not start above the one before or runs past the top.
-bool NextRecordInPlace(ImageCursor* cursor, ImageSegment* segment) {
-  const HexFile& file = *cursor->file;
-  size_t count = RecordCount(file);
-  DataRecord record;
-  while (cursor->next < count) {
-    size_t index = cursor->next++;
-    if (index % kPollInterval == 0) {
-      PollInterrupt();
-    }
-    if (!ReadRecordFields(file, index, &record)) {
-      continue;
-    }
-    uint64_t end = LastAddress(record);
-    if (record.start < cursor->placedEnd || end > kTopAddress) {
-      cursor->outOfOrder = true;
-      return false;
-    }
-    cursor->placedEnd = end + 1;
-    *segment = ImageSegment{record.start, end, record.digits.data(), record.digits.size()};
-    return true;
-  }
-  return false;
-}
-
-}  // namespace
-
 bool NextSegment(ImageCursor* cursor, ImageSegment* segment) {
   if (cursor->inPlace) {
     return !cursor->outOfOrder && NextRecordInPlace(cursor, segment);
@@ -237,6 +230,7 @@ bool RestInOrder(ImageCursor* cursor) {
   if (!cursor->inPlace) {
     return false;
   }
+  // Handing out every remaining record checks it.
   ImageSegment segment{};
   while (NextSegment(cursor, &segment)) {
   }
