@@ -17,3 +17,37 @@ for target in intel_hex_reader s_record_reader option_parser whole_run; do
     -close_fd_mask=2 -print_final_stats=1 -artifact_prefix="build/fuzz/work/$target-" \
     "build/fuzz/work/$target" "fuzz/corpus/$target"
 done
+
+# Windows: cross-build with MinGW-w64, run the command-line tests against the .exe under Wine (in
+# a fresh, quiet, headless prefix under build/) and require the same output bytes as on Linux.
+cmake --preset mingw
+cmake --build --preset mingw
+export WINEPREFIX="$PWD/build/wine-prefix" WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
+unset DISPLAY WAYLAND_DISPLAY
+[[ -d $WINEPREFIX ]] || wineboot --init
+SUMWRIGHT_EXE="$PWD/build/mingw/sumwright.exe" SUMWRIGHT_LAUNCHER="$PWD/cmake/run-under-wine.sh" \
+  build/asan/tests/sumwright_cli_tests --gtest_brief=1
+cmake/compare-windows-output.sh build/asan/sumwright build/mingw/sumwright.exe build/windows-compare
+wineserver --kill  # ends the Wine processes started above
+
+# Manual page: renders without a warning.
+groff_warnings=$(groff -man -Tutf8 -ww -z docs/sumwright.1 2>&1)
+[[ -z $groff_warnings ]] || { echo "$groff_warnings"; exit 1; }
+MANWIDTH=80 man -l docs/sumwright.1 >/dev/null
+
+# Package: a release .deb with the program and its manual page; unpack it and run its program.
+cmake --preset release -B build/package -DSUMWRIGHT_BUILD_TESTS=OFF -DSUMWRIGHT_BUILD_BENCH=OFF
+cmake --build build/package
+(cd build/package && cpack -G DEB)
+rm -rf build/package/root
+dpkg-deb -x build/package/sumwright_*.deb build/package/root
+build/package/root/usr/bin/sumwright 2>/dev/null
+build/package/root/usr/bin/sumwright samples/app.hex -crc=FFFE=0-FFFD -output=build/package/app.hex
+MANWIDTH=80 man -l build/package/root/usr/share/man/man1/sumwright.1 >/dev/null
+
+# Build integration: the example firmware project adds its CRCs with the packaged program.
+rm -rf build/example
+cmake -S examples/firmware -B build/example -G Ninja \
+  -DSUMWRIGHT_EXECUTABLE="$PWD/build/package/root/usr/bin/sumwright"
+cmake --build build/example
+ctest --test-dir build/example --output-on-failure
