@@ -5,6 +5,7 @@
 #include <cstring>
 #include <string_view>
 
+#include "app/interrupt.h"
 #include "app/messages.h"
 #include "input/intel_hex_reader.h"
 #include "output/record_text.h"
@@ -23,9 +24,6 @@ constexpr uint32_t kSegmentRecord = 0x02;
 constexpr uint32_t kLinearRecord = 0x04;
 
 constexpr int kNoKind = 6;
-
-// The data digits of a record start in column 10.
-constexpr size_t kDataColumn = 9;
 
 // ":02000002VVVVCC" or ":02000004VVVVCC" for the output address state.
 constexpr size_t kAddressRecordLength = 15;
@@ -69,6 +67,7 @@ bool SameAddressState(const ExtendedAddressState& a, const ExtendedAddressState&
 bool DataRecordFollows(const HexFile& hexFile, size_t index) {
   const auto& lines = hexFile.intelHexLines;
   for (; index < lines.size(); ++index) {
+    PollInterrupt();
     uint32_t type = 0;
     if (!RecordType(lines[index], &type)) {
       continue;
