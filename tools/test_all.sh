@@ -45,7 +45,11 @@ build/package/root/usr/bin/sumwright 2>/dev/null
 build/package/root/usr/bin/sumwright samples/app.hex -crc=FFFE=0-FFFD -output=build/package/app.hex
 MANWIDTH=80 man -l build/package/root/usr/share/man/man1/sumwright.1 >/dev/null
 
-# Build integration: the example firmware project adds its CRCs with the packaged program.
+# Build integration: the CMake module's own tests, then the example firmware project, which adds
+# its CRCs with the packaged program.
+rm -rf build/cmake-tests
+cmake -S cmake/tests -B build/cmake-tests
+ctest --test-dir build/cmake-tests --output-on-failure
 rm -rf build/example
 cmake -S examples/firmware -B build/example -G Ninja \
   -DSUMWRIGHT_EXECUTABLE="$PWD/build/package/root/usr/bin/sumwright"
