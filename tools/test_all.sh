@@ -21,7 +21,7 @@ done
 # Windows: cross-build with MinGW-w64, run the command-line tests against the .exe under Wine (in
 # a fresh, quiet, headless prefix under build/) and require the same output bytes as on Linux.
 cmake --preset mingw
-cmake --build --preset mingw
+cmake --build --preset mingw -j 2
 export WINEPREFIX="$PWD/build/wine-prefix" WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
 unset DISPLAY WAYLAND_DISPLAY
 [[ -d $WINEPREFIX ]] || wineboot --init
@@ -37,7 +37,7 @@ MANWIDTH=80 man -l docs/sumwright.1 >/dev/null
 
 # Package: a release .deb with the program and its manual page; unpack it and run its program.
 cmake --preset release -B build/package -DSUMWRIGHT_BUILD_TESTS=OFF -DSUMWRIGHT_BUILD_BENCH=OFF
-cmake --build build/package
+cmake --build build/package -j 2
 (cd build/package && cpack -G DEB)
 rm -rf build/package/root
 dpkg-deb -x build/package/sumwright_*.deb build/package/root
@@ -53,5 +53,5 @@ ctest --test-dir build/cmake-tests --output-on-failure
 rm -rf build/example
 cmake -S examples/firmware -B build/example -G Ninja \
   -DSUMWRIGHT_EXECUTABLE="$PWD/build/package/root/usr/bin/sumwright"
-cmake --build build/example
+cmake --build build/example -j 2
 ctest --test-dir build/example --output-on-failure
