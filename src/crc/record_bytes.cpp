@@ -46,38 +46,48 @@ void DecodePairs(const unsigned char* text, size_t count, uint8_t* bytes) {
 }
 
 #if defined(SUMWRIGHT_DECODE_SSE2)
-// Sixteen digits to eight bytes at a time, with the same result as DecodePairs, which takes
-// the groups that hold another character than a hexadecimal digit. Returns the number of bytes
+// Sixteen digits to eight bytes, each in the low half of a 16-bit lane. False when one of the
+// characters is not a hexadecimal digit.
+inline bool DecodeGroupSse2(const unsigned char* text, __m128i* lanes) {
+  __m128i c = _mm_loadu_si128(reinterpret_cast<const __m128i*>(text));
+  // Unsigned: a digit is 0-9 above '0'; OR-ing 0x20 maps only A-F and a-f onto a-f, 0-5
+  // above 'a'.
+  __m128i digit = _mm_sub_epi8(c, _mm_set1_epi8('0'));
+  __m128i folded = _mm_or_si128(c, _mm_set1_epi8(0x20));
+  __m128i letter = _mm_sub_epi8(folded, _mm_set1_epi8('a'));
+  __m128i isDigit = _mm_cmpeq_epi8(_mm_subs_epu8(digit, _mm_set1_epi8(9)), _mm_setzero_si128());
+  __m128i isLetter = _mm_cmpeq_epi8(_mm_subs_epu8(letter, _mm_set1_epi8(5)), _mm_setzero_si128());
+  // A digit's letter value wraps above 0xD8 and a letter's digit value is above 0x10, so the
+  // smaller of the two is the digit value.
+  __m128i value = _mm_min_epu8(digit, _mm_add_epi8(letter, _mm_set1_epi8(10)));
+  // Each 16-bit lane holds one pair: high digit in its low byte, low digit in its high byte.
+  *lanes = _mm_and_si128(_mm_or_si128(_mm_slli_epi16(value, 4), _mm_srli_epi16(value, 8)),
+                         _mm_set1_epi16(0x00FF));
+  return _mm_movemask_epi8(_mm_or_si128(isDigit, isLetter)) == 0xFFFF;
+}
+
+// Thirty-two and sixteen digits at a time, with the same result as DecodePairs, which takes the
+// groups that hold another character than a hexadecimal digit. Returns the number of bytes
 // done: all but the last count % 8.
 size_t DecodePairsSse2(const unsigned char* text, size_t count, uint8_t* bytes) {
-  const __m128i lowerCaseBit = _mm_set1_epi8(0x20);
-  const __m128i zero = _mm_set1_epi8('0');
-  const __m128i letterA = _mm_set1_epi8('a');
-  const __m128i letterBase = _mm_set1_epi8('a' - 10);
-  const __m128i nine = _mm_set1_epi8(9);
-  const __m128i five = _mm_set1_epi8(5);
-  const __m128i none = _mm_setzero_si128();
-  const __m128i lowByte = _mm_set1_epi16(0x00FF);
   size_t done = 0;
-  for (; done + 8 <= count; done += 8) {
-    __m128i c = _mm_loadu_si128(reinterpret_cast<const __m128i*>(text + 2 * done));
-    // Unsigned: a digit is 0-9 above '0'; OR-ing 0x20 maps only A-F and a-f onto a-f, 0-5
-    // above 'a'.
-    __m128i digit = _mm_sub_epi8(c, zero);
-    __m128i folded = _mm_or_si128(c, lowerCaseBit);
-    __m128i isDigit = _mm_cmpeq_epi8(_mm_subs_epu8(digit, nine), none);
-    __m128i isLetter = _mm_cmpeq_epi8(_mm_subs_epu8(_mm_sub_epi8(folded, letterA), five), none);
-    if (_mm_movemask_epi8(_mm_or_si128(isDigit, isLetter)) != 0xFFFF) {
-      DecodePairs(text + 2 * done, 8, bytes + done);
-      continue;
+  for (; done + 16 <= count; done += 16) {
+    __m128i first;
+    __m128i second;
+    if (DecodeGroupSse2(text + 2 * done, &first) & DecodeGroupSse2(text + 2 * done + 16, &second)) {
+      _mm_storeu_si128(reinterpret_cast<__m128i*>(bytes + done), _mm_packus_epi16(first, second));
+    } else {
+      DecodePairs(text + 2 * done, 16, bytes + done);
     }
-    // A digit's letter value wraps above 0xD8 and a letter's digit value is above 0x10, so the
-    // smaller of the two is the digit value.
-    __m128i value = _mm_min_epu8(digit, _mm_sub_epi8(folded, letterBase));
-    // Each 16-bit lane holds one pair: high digit in its low byte, low digit in its high byte.
-    __m128i byte =
-        _mm_and_si128(_mm_or_si128(_mm_slli_epi16(value, 4), _mm_srli_epi16(value, 8)), lowByte);
-    _mm_storel_epi64(reinterpret_cast<__m128i*>(bytes + done), _mm_packus_epi16(byte, byte));
+  }
+  if (done + 8 <= count) {
+    __m128i lanes;
+    if (DecodeGroupSse2(text + 2 * done, &lanes)) {
+      _mm_storel_epi64(reinterpret_cast<__m128i*>(bytes + done), _mm_packus_epi16(lanes, lanes));
+    } else {
+      DecodePairs(text + 2 * done, 8, bytes + done);
+    }
+    done += 8;
   }
   return done;
 }
