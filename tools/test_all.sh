@@ -28,6 +28,7 @@ unset DISPLAY WAYLAND_DISPLAY
 SUMWRIGHT_EXE="$PWD/build/mingw/sumwright.exe" SUMWRIGHT_LAUNCHER="$PWD/cmake/run-under-wine.sh" \
   build/asan/tests/sumwright_cli_tests --gtest_brief=1
 cmake/compare-windows-output.sh build/asan/sumwright build/mingw/sumwright.exe build/windows-compare
+cmake/check-windows-paths.sh build/mingw/sumwright.exe build/windows-paths
 wineserver --kill  # ends the Wine processes started above
 
 # Manual page: renders without a warning.
