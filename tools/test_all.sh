@@ -32,9 +32,9 @@ cmake/check-windows-paths.sh build/mingw/sumwright.exe build/windows-paths
 wineserver --kill  # ends the Wine processes started above
 
 # Manual page: renders without a warning.
-groff_warnings=$(groff -man -Tutf8 -ww -z docs/sumwright.1 2>&1)
-[[ -z $groff_warnings ]] || { echo "$groff_warnings"; exit 1; }
-MANWIDTH=80 man -l docs/sumwright.1 >/dev/null
+man_warnings=$(groff -man -Tutf8 -ww -z docs/sumwright.1 2>&1;
+               MANWIDTH=80 man --warnings -l docs/sumwright.1 2>&1 >/dev/null)
+[[ -z $man_warnings ]] || { echo "$man_warnings"; exit 1; }
 
 # Package: a release .deb with the program and its manual page; unpack it and run its program.
 cmake --preset release -B build/package -DSUMWRIGHT_BUILD_TESTS=OFF -DSUMWRIGHT_BUILD_BENCH=OFF
