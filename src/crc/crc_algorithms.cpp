@@ -1,6 +1,8 @@
 // The two CRC-16 algorithms: bitwise reference updates and the fast forms the engine uses.
 #include "crc/crc_algorithms.h"
 
+#include "crc/crc_clmul.h"
+
 namespace sumwright {
 
 namespace {
@@ -141,6 +143,13 @@ uint32_t Crc16Update(uint32_t crcRegister, const uint8_t* bytes, size_t count) {
 }
 
 void UpdateCrc(CrcState* state, const uint8_t* bytes, size_t count) {
+  // Carry-less multiplication pays from a few dozen bytes on.
+  if (count >= 64 && ClmulAvailable()) {
+    state->crcRegister = state->algorithmCode == 0
+                             ? Crc16UpdateClmul(state->crcRegister, bytes, count)
+                             : CcittUpdateClmul(state->crcRegister, bytes, count);
+    return;
+  }
   state->crcRegister = state->algorithmCode == 0 ? Crc16Update(state->crcRegister, bytes, count)
                                                  : CcittUpdate(state->crcRegister, bytes, count);
 }

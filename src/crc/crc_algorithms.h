@@ -32,7 +32,8 @@ uint32_t Crc16UpdateBitwise(uint32_t crcRegister, const uint8_t* bytes, size_t c
 uint32_t CcittUpdate(uint32_t crcRegister, const uint8_t* bytes, size_t count);
 uint32_t Crc16Update(uint32_t crcRegister, const uint8_t* bytes, size_t count);
 
-// Feeds `count` bytes into the running CRC with the table form of its algorithm.
+// Feeds `count` bytes into the running CRC: by carry-less multiplication where the processor
+// offers it, else with the table form of its algorithm.
 void UpdateCrc(CrcState* state, const uint8_t* bytes, size_t count);
 
 }  // namespace sumwright

@@ -74,7 +74,9 @@ size_t DecodePairsSse2(const unsigned char* text, size_t count, uint8_t* bytes) 
   for (; done + 16 <= count; done += 16) {
     __m128i first;
     __m128i second;
-    if (DecodeGroupSse2(text + 2 * done, &first) & DecodeGroupSse2(text + 2 * done + 16, &second)) {
+    bool firstOk = DecodeGroupSse2(text + 2 * done, &first);
+    bool secondOk = DecodeGroupSse2(text + 2 * done + 16, &second);
+    if (firstOk && secondOk) {
       _mm_storeu_si128(reinterpret_cast<__m128i*>(bytes + done), _mm_packus_epi16(first, second));
     } else {
       DecodePairs(text + 2 * done, 16, bytes + done);
