@@ -3,8 +3,10 @@
 
 #include <algorithm>
 #include <cstring>
+#include <new>
 
 #include "app/interrupt.h"
+#include "app/messages.h"
 #include "crc/crc_algorithms.h"
 #include "crc/crc_erased_run.h"
 #include "crc/image_segments.h"
@@ -13,6 +15,10 @@
 namespace sumwright {
 
 namespace {
+
+// Internal error for exhausted memory: the engine's module and place.
+constexpr int kEngineModule = 4;
+constexpr int kAllocationFailed = 65;
 
 // Bytes are collected in a chunk and go through the CRC a chunk at a time.
 constexpr size_t kChunkSize = 65536;
@@ -114,24 +120,30 @@ bool CrcEngine::Compute(CrcAlgorithm algorithm, const HexFile& file,
   if (!OpenImage(file, &cursor)) {
     return false;
   }
-  // The addresses are fed in ascending order of the range starts.
-  auto byStart = [](const AddressRange& a, const AddressRange& b) { return a.start < b.start; };
-  std::vector<AddressRange> sorted;
-  const std::vector<AddressRange>* walked = &ranges;
-  if (!std::is_sorted(ranges.begin(), ranges.end(), byStart)) {
-    sorted = ranges;
-    std::stable_sort(sorted.begin(), sorted.end(), byStart);
-    walked = &sorted;
-  }
-  chunked.chunk.resize(kChunkSize);
-  // Usually the data records ascend in file order and one walk through them in place is all;
-  // when one of them does not, the walk starts again over segments sorted once.
-  WalkRanges(*walked, &cursor, &chunked);
-  if (!RestInOrder(&cursor)) {
-    SortImage(&cursor);
-    SelectAlgorithm(algorithm, &chunked.state);
-    chunked.count = 0;
+  // The chunk, a sorted copy of the ranges and the segments of an image out of order are the
+  // only memory taken here; without it the run ends with the engine's internal error.
+  try {
+    // The addresses are fed in ascending order of the range starts.
+    auto byStart = [](const AddressRange& a, const AddressRange& b) { return a.start < b.start; };
+    std::vector<AddressRange> sorted;
+    const std::vector<AddressRange>* walked = &ranges;
+    if (!std::is_sorted(ranges.begin(), ranges.end(), byStart)) {
+      sorted = ranges;
+      std::stable_sort(sorted.begin(), sorted.end(), byStart);
+      walked = &sorted;
+    }
+    chunked.chunk.resize(kChunkSize);
+    // Usually the data records ascend in file order and one walk through them in place is all;
+    // when one of them does not, the walk starts again over segments sorted once.
     WalkRanges(*walked, &cursor, &chunked);
+    if (!RestInOrder(&cursor)) {
+      SortImage(&cursor);
+      SelectAlgorithm(algorithm, &chunked.state);
+      chunked.count = 0;
+      WalkRanges(*walked, &cursor, &chunked);
+    }
+  } catch (const std::bad_alloc&) {
+    ReportInternalError(kEngineModule, kAllocationFailed);
   }
   Flush(&chunked);
   return TakeResult(chunked.state, crc);

@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdio>
+#include <cstdlib>
 #include <map>
 #include <random>
 #include <string>
@@ -12,6 +13,11 @@
 #include "app/interrupt.h"
 #include "crc/crc_algorithms.h"
 #include "crc/hex_file_builder.h"
+
+#if defined(__linux__)
+#include <sys/resource.h>
+#include <unistd.h>
+#endif
 
 namespace sumwright {
 namespace {
@@ -330,6 +336,59 @@ TEST(CrcEngine, CtrlCDuringTheWalkEndsWithL3410AndStatusOne) {
         engine.Compute(Ccitt, file, {{0, 0xFFFF}}, &crc);
       },
       testing::ExitedWithCode(1), "^\\*\\* L3410 \\(F\\) Interrupt by user$");
+}
+
+// Builds with the address sanitizer reserve far more address space than a limit allows.
+#if defined(__SANITIZE_ADDRESS__)
+constexpr bool kAddressSanitizer = true;
+#elif defined(__has_feature)
+#if __has_feature(address_sanitizer)
+constexpr bool kAddressSanitizer = true;
+#else
+constexpr bool kAddressSanitizer = false;
+#endif
+#else
+constexpr bool kAddressSanitizer = false;
+#endif
+
+TEST(CrcEngine, ExhaustedMemoryIsInternalError4And65) {
+#if defined(__linux__)
+  if (kAddressSanitizer) {
+    GTEST_SKIP() << "address space limits do not work with the address sanitizer";
+  }
+  // 100,000 records from the highest address down: the engine must build their segments.
+  std::vector<std::string> lines;
+  for (uint32_t i = 0; i < 100000; ++i) {
+    char line[32];
+    std::snprintf(line, sizeof line, "S309%08XAABBCCDD00", (100000 - i) * 4);
+    lines.push_back(line);
+  }
+  HexFile file;
+  BuildHexFile(lines, &file);
+  EXPECT_EXIT(
+      {
+        // Room for a little more than the process holds now.
+        long pages = 0;
+        std::FILE* statm = std::fopen("/proc/self/statm", "r");
+        if (statm == nullptr || std::fscanf(statm, "%ld", &pages) != 1) {
+          std::exit(2);
+        }
+        std::fclose(statm);
+        rlimit limit{};
+        getrlimit(RLIMIT_AS, &limit);
+        limit.rlim_cur =
+            static_cast<rlim_t>(pages) * static_cast<rlim_t>(sysconf(_SC_PAGESIZE)) + (1u << 20);
+        setrlimit(RLIMIT_AS, &limit);
+        CrcEngine engine;
+        uint32_t crc = 0;
+        engine.Compute(Ccitt, file, {{0, 0xFFFFF}}, &crc);
+        std::exit(3);
+      },
+      testing::ExitedWithCode(1),
+      "^\\*\\* L4000 \\(-\\) Internal error : \"\\(\"4\"\\)\" \"65\" / \"\\(null\\)\"\n$");
+#else
+  GTEST_SKIP() << "address space limits are set here on Linux only";
+#endif
 }
 
 }  // namespace
