@@ -69,8 +69,8 @@ SUMWRIGHT_CLMUL_TARGET inline __m128i ToPolynomial(__m128i block, bool reflected
   return block;
 }
 
-// A x^d mod P as a polynomial of fewer than 80 bits, with `multipliers` holding x^d mod P in
-// its low half and x^(d+64) mod P in its high half.
+// A polynomial of fewer than 80 bits congruent to A x^d modulo P, with `multipliers` holding
+// x^d mod P in its low half and x^(d+64) mod P in its high half.
 SUMWRIGHT_CLMUL_TARGET inline __m128i Fold(__m128i remainder, __m128i multipliers) {
   return _mm_xor_si128(_mm_clmulepi64_si128(remainder, multipliers, 0x00),
                        _mm_clmulepi64_si128(remainder, multipliers, 0x11));
