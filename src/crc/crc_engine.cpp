@@ -25,7 +25,7 @@ constexpr size_t kChunkSize = 65536;
 
 // Runs of 0xFF up to this length join the chunk; longer runs skip it and go through the
 // erased-run maps, so their cost does not grow with their length.
-constexpr uint64_t kShortErasedRun = 64;
+constexpr uint64_t kShortErasedRun = 256;
 
 struct ChunkedCrc {
   CrcState state;
