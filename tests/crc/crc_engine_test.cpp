@@ -293,6 +293,26 @@ TEST(CrcEngine, EqualsImageModelAcrossChunkBoundaries) {
   }
 }
 
+TEST(CrcEngine, EqualsImageModelForGapsOfEveryLengthClass) {
+  // Gaps below, at and above the lengths where erased bytes stop joining the chunk, and one
+  // longer than the chunk.
+  std::vector<ModelRecord> records;
+  std::vector<std::string> lines;
+  uint32_t start = 3;
+  uint8_t value = 1;
+  for (uint32_t gap : {1u, 63u, 64u, 65u, 255u, 256u, 257u, 4096u, 70000u, 2u}) {
+    ModelRecord record{start, {value, 2, 3, 4}, std::vector<bool>(4, false)};
+    lines.push_back(S3Line(record));
+    records.push_back(record);
+    start += 4 + gap;
+    ++value;
+  }
+  for (CrcAlgorithm algorithm : {Ccitt, Crc16}) {
+    EXPECT_EQ(ModelCrc(algorithm, records, {{0, start + 300}}),
+              Crc(algorithm, lines, {{0, start + 300}}));
+  }
+}
+
 TEST(CrcEngine, OverlappingRangesFeedTheirCommonAddressesTwice) {
   std::vector<ModelRecord> records = {{0x10, {1, 2, 3, 4, 5, 6}, std::vector<bool>(6, false)}};
   std::vector<AddressRange> ranges = {{0x0E, 0x13}, {0x11, 0x17}};
