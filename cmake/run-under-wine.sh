@@ -14,5 +14,9 @@ wine "$@" >"$out" 2>"$err"
 status=$?
 sed 's/\r$//' "$out"
 sed 's/\r$//' "$err" >&2
+# Nothing printed at all means that Wine failed before the program ran; say so, for the test log.
+if [ "$status" -ne 0 ] && [ ! -s "$err" ] && [ ! -s "$out" ]; then
+  echo "run-under-wine.sh: wine ended with status $status before the program printed anything" >&2
+fi
 rm -f "$out" "$err"
 exit "$status"

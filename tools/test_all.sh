@@ -24,7 +24,10 @@ cmake --preset mingw
 cmake --build --preset mingw -j 2
 export WINEPREFIX="$PWD/build/wine-prefix" WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
 unset DISPLAY WAYLAND_DISPLAY
-[[ -d $WINEPREFIX ]] || wineboot --init
+[[ -d $WINEPREFIX ]] || { wineboot --init && wineserver --wait; }
+# One Wine server for every run below, started here outside any limit a test sets for its run
+# (or the one still running from an earlier run of this script).
+wineserver --persistent || true
 SUMWRIGHT_EXE="$PWD/build/mingw/sumwright.exe" SUMWRIGHT_LAUNCHER="$PWD/cmake/run-under-wine.sh" \
   build/asan/tests/sumwright_cli_tests --gtest_brief=1
 cmake/compare-windows-output.sh build/asan/sumwright build/mingw/sumwright.exe build/windows-compare
