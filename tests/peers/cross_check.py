@@ -50,6 +50,11 @@ SREC_CAT_ALGORITHM = {
 }
 
 
+# srec_cat never finishes a fill that reaches into the last 256 addresses of the 32-bit space,
+# so the generated ranges and code fields stay below this address.
+SREC_CAT_TOP = 0xFFFFFEFF
+
+
 class CaseFailure(Exception):
     pass
 
@@ -69,7 +74,11 @@ def srec_cat_crc(input_path, input_format, ranges, code, algorithm):
                + bounds + ["-crc16-b-e", "0x%X" % code] + before
                + ["-crop", "0x%X" % code, "0x%X" % (code + 2)] + after
                + ["-offset", "-0x%X" % code, "-o", "-", "-binary"])
-    result = subprocess.run(command, stdout=subprocess.PIPE, stderr=subprocess.PIPE)
+    try:
+        result = subprocess.run(command, stdout=subprocess.PIPE, stderr=subprocess.PIPE,
+                                timeout=120)
+    except subprocess.TimeoutExpired:
+        raise CaseFailure("srec_cat did not finish: " + " ".join(command))
     if result.returncode != 0 or len(result.stdout) != 2:
         raise CaseFailure("srec_cat failed (%d): %s\n%s" % (
             result.returncode, " ".join(command), result.stderr.decode(errors="replace")))
@@ -188,9 +197,9 @@ def choose_code_address(rng, mode, scenario):
     if scenario == "above" and mode in ("ihex-plain", "srec-S1", "srec-S2") and rng.random() < 0.4:
         # No record holds the field and it lies beyond 64 KiB: the writer must add address records.
         return rng.choice([rng.randrange(limit + 1, limit + 0x100000),
-                           rng.randrange(0x100000, 0xFFFFFFFE)])
+                           rng.randrange(0x100000, SREC_CAT_TOP - 2)])
     low = 0x200 if scenario in ("above", "gap") else 0
-    high = limit - 0x200 if scenario in ("below", "gap") else limit - 1
+    high = limit - 0x200 if scenario in ("below", "gap") else min(limit - 1, SREC_CAT_TOP - 2)
     if mode == "srec-S3" or mode == "ihex-linear":
         # Keep most images in a few pages, but anywhere in the 32-bit space.
         return rng.choice([rng.randrange(0x200, 0x20000), rng.randrange(low, high)])
@@ -363,15 +372,15 @@ def make_ranges(rng, blocks, code, limit):
             length = rng.randrange(0x400000, 0x1000000)
         else:
             length = rng.choice([1, 2, rng.randrange(1, 64), rng.randrange(1, 2000)])
-        start = max(0, min(start, 0xFFFFFFF0))
-        end = min(start + length - 1, 0xFFFFFFFE)
+        start = max(0, min(start, SREC_CAT_TOP))
+        end = min(start + length - 1, SREC_CAT_TOP)
         candidates.append((start, end))
     if rng.random() < 0.3:
         # Ranges that end right before the code field and start right after it.
         if code > 0:
             candidates.append((max(0, code - rng.randrange(1, 500)), code - 1))
-        if code + 2 <= 0xFFFFFFFE:
-            candidates.append((code + 2, min(0xFFFFFFFE, code + 2 + rng.randrange(0, 500))))
+        if code + 2 <= SREC_CAT_TOP:
+            candidates.append((code + 2, min(SREC_CAT_TOP, code + 2 + rng.randrange(0, 500))))
     pieces = []
     for start, end in candidates:
         # Cut the code field out of the range.
@@ -392,7 +401,7 @@ def make_ranges(rng, blocks, code, limit):
     if len(ranges) > 5:
         ranges = sorted(rng.sample(ranges, 5))
     if not ranges:
-        ranges = [(code + 2, code + 2)] if code + 2 <= 0xFFFFFFFE else [(0, code - 1)]
+        ranges = [(code + 2, code + 2)] if code + 2 <= SREC_CAT_TOP else [(0, code - 1)]
     return ranges
 
 
@@ -457,6 +466,10 @@ def generate_case(seed, index):
     else:
         case.lines, case.holds_code = write_s_records(rng, case.mode, records, case.image,
                                                       lower_at, case.code)
+    case.shuffled = case.mode in ("ihex-plain", "srec-S1", "srec-S2", "srec-S3") and (
+        rng.random() < 0.15)
+    if case.shuffled:
+        shuffle_records(rng, case, records)
     case.crlf = rng.random() < 0.25
     case.ranges = make_ranges(rng, blocks, case.code, address_limit(case.mode))
     case.algorithm = rng.choice(["CCITT", "16", None])
@@ -487,13 +500,29 @@ def generate_case(seed, index):
     return case
 
 
+def shuffle_records(rng, case, records):
+    """Puts the data records in random file order; a split code field keeps its first part first."""
+    first = 0 if case.intel else 1
+    order = list(range(len(records)))
+    rng.shuffle(order)
+    ends_at_code = [i for i, (start, end) in enumerate(records) if end == case.code]
+    starts_after = [i for i, (start, end) in enumerate(records) if start == case.code + 1]
+    if ends_at_code and starts_after:
+        a, b = order.index(ends_at_code[0]), order.index(starts_after[0])
+        if a > b:
+            order[a], order[b] = order[b], order[a]
+    span = slice(first, first + len(records))
+    case.lines[span] = [case.lines[first + i] for i in order]
+    case.holds_code[span] = [case.holds_code[first + i] for i in order]
+
+
 def describe(case):
     return ("%s, code field %s at 0x%X, ranges %s, %s, %s order%s%s" % (
         case.mode, case.scenario, case.code,
         ",".join("%X-%X" % r for r in case.ranges), case.algorithm or "CCITT (default)",
         case.byte_order or "big (default)", ", lower case" if any(
             c.islower() for line in case.lines for c in line[1:]) else "",
-        ", CR LF" if case.crlf else ""))
+        ", CR LF" if case.crlf else "") + (", records shuffled" if case.shuffled else ""))
 
 
 # ---------------------------------------------------------------------------------------------
