@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "fuzz_lines.h"
+#include "fuzz_support.h"
 #include "options/command_line.h"
 #include "options/crc_option.h"
 #include "options/find_text.h"
@@ -100,6 +100,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   argv.push_back(nullptr);
 
   OptionState state;
+  QuietStandardError quiet;
   try {
     if (!ParseCommandLine(static_cast<int>(argv.size() - 1), argv.data(), &state)) {
       return 0;
@@ -107,7 +108,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   } catch (const OptionAbort&) {
     return 0;
   }
-  FuzzCheck(state.crcCount > 0 && state.hasRangeText && state.hasInputName);
+  FuzzCheck(state.crcCount > 0 && state.hasRangeText && state.hasInputName,
+            "accepted options name an input file and a -crc request");
   if (HasDashOnlyItem(state.rangeText)) {
     return 0;
   }
@@ -116,10 +118,12 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     uint32_t code = state.codeAddress;
     for (size_t i = 0; i < state.ranges.size(); ++i) {
       const AddressRange& range = state.ranges[i];
-      FuzzCheck(range.start <= range.end);
-      FuzzCheck(!(range.start <= code && code <= range.end));
-      FuzzCheck(!(range.start <= code + 1 && code + 1 <= range.end));
-      FuzzCheck(i == 0 || state.ranges[i - 1].end < range.start);
+      FuzzCheck(range.start <= range.end, "a checked range does not run backwards");
+      FuzzCheck(!(range.start <= code && code <= range.end), "no range holds the code address");
+      FuzzCheck(!(range.start <= code + 1 && code + 1 <= range.end),
+                "no range holds the second code byte");
+      FuzzCheck(i == 0 || state.ranges[i - 1].end < range.start,
+                "checked ranges are sorted and disjoint");
     }
   }
   return 0;

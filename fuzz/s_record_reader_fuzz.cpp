@@ -4,7 +4,7 @@
 #include <string_view>
 #include <vector>
 
-#include "fuzz_lines.h"
+#include "fuzz_support.h"
 #include "input/code_placement.h"
 #include "input/s_record_reader.h"
 
@@ -15,25 +15,26 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   // Records point into the text, so it must outlive them.
   std::vector<uint8_t> text(data, data + size);
   std::vector<SRecordLine> lines;
+  QuietStandardError quiet;
   ForEachLine(text.data(), text.size(), [&](const char* line, size_t length) {
     size_t before = lines.size();
     if (!ReadSRecordLine(line, length, &lines)) {
       // A refused line appends nothing; later lines are still read, for coverage.
-      FuzzCheck(lines.size() == before);
+      FuzzCheck(lines.size() == before, "a refused line adds no record");
       return true;
     }
-    FuzzCheck(lines.size() == before + 1);
+    FuzzCheck(lines.size() == before + 1, "an accepted line adds one record");
     const SRecordLine& record = lines.back();
-    FuzzCheck(record.text == line && record.length == length);
+    FuzzCheck(record.text == line && record.length == length, "a record holds its line");
     uint32_t value = 0;
     RecordType(record, &value);
     AddressValue(record, &value);
     std::string_view digits;
     if (AddressText(record, &digits)) {
-      FuzzCheck(InsideLine(digits, line, length));
+      FuzzCheck(InsideLine(digits, line, length), "address digits lie inside the line");
     }
     if (DataText(record, &digits)) {
-      FuzzCheck(InsideLine(digits, line, length));
+      FuzzCheck(InsideLine(digits, line, length), "data digits lie inside the line");
     }
     return true;
   });

@@ -13,7 +13,7 @@
 #include <vector>
 
 #include "app/application.h"
-#include "fuzz_lines.h"
+#include "fuzz_support.h"
 #include "input/code_placement.h"
 
 namespace {
@@ -83,6 +83,7 @@ bool RunProgram(std::vector<std::string> arguments) {
   }
   argv.push_back(nullptr);
   auto application = std::make_unique<sumwright::Application>();
+  sumwright::QuietStandardError quiet;
   return application->Run(static_cast<int>(argv.size() - 1), argv.data());
 }
 
@@ -139,24 +140,27 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   bool completed = RunProgram(arguments);
   std::vector<std::string> entries = DirectoryEntries();
   // A failed run leaves no output file behind, not even a partial or temporary one.
-  FuzzCheck(entries.size() == (completed ? 2u : 1u));
+  FuzzCheck(entries.size() == (completed ? 2u : 1u),
+            "a run leaves its output file only when it completes, and no temporary file");
   if (!completed) {
     return 0;
   }
   std::string output;
-  FuzzCheck(ReadFile(outputName, &output));
+  FuzzCheck(ReadFile(outputName, &output), "a completed run leaves its output file");
 
   // The output, run again with the same request, is rewritten with the same CRC: nothing but
   // the code field changed, and the code field lies outside every range.
   arguments[0] = outputName;
   arguments[2] = "-output=" + againName;
-  FuzzCheck(RunProgram(arguments));
+  FuzzCheck(RunProgram(arguments), "a run over its own output completes");
   std::string again;
-  FuzzCheck(ReadFile(againName, &again));
+  FuzzCheck(ReadFile(againName, &again), "the second run leaves its output file");
   if (output.size() > 0 && output[0] == 'S') {
-    FuzzCheck(AfterFirstLine(again) == AfterFirstLine(output));
+    FuzzCheck(AfterFirstLine(again) == AfterFirstLine(output),
+              "a run over its own output reproduces it (the CRC landed at the code address)");
   } else {
-    FuzzCheck(again == output);
+    FuzzCheck(again == output,
+              "a run over its own output reproduces it (the CRC landed at the code address)");
   }
   return 0;
 }

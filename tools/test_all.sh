@@ -14,7 +14,7 @@ for target in intel_hex_reader s_record_reader option_parser whole_run; do
   rm -rf "build/fuzz/work/$target"
   mkdir -p "build/fuzz/work/$target"
   "build/fuzz/fuzz/fuzz_$target" -max_total_time=60 -timeout=10 -rss_limit_mb=4096 \
-    -close_fd_mask=2 -print_final_stats=1 -artifact_prefix="build/fuzz/work/$target-" \
+    -print_final_stats=1 -artifact_prefix="build/fuzz/work/$target-" \
     "build/fuzz/work/$target" "fuzz/corpus/$target"
 done
 

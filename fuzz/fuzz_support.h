@@ -1,8 +1,12 @@
-// Splits fuzz input into the lines an input scan would hand to a line reader.
+// Helpers shared by the fuzz targets: line splitting, checks of promises, a quiet stderr.
 #pragma once
+
+#include <fcntl.h>
+#include <unistd.h>
 
 #include <cstddef>
 #include <cstdint>
+#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <string_view>
@@ -38,12 +42,41 @@ void ForEachLine(const uint8_t* data, size_t size, Reader read) {
   }
 }
 
-// A broken promise of the code under test: ends the run as a crash that the fuzzer reports.
-inline void FuzzCheck(bool holds) {
+// A broken promise of the code under test: names it and ends the run as a crash that the fuzzer
+// reports with the input.
+inline void FuzzCheck(bool holds, const char* promise) {
   if (!holds) {
+    std::fprintf(stderr, "Broken promise: %s\n", promise);
+    std::fflush(stderr);
     std::abort();
   }
 }
+
+// While it lives, the program's messages on the standard error stream go to /dev/null, so that
+// the fuzzer's own report stays readable; a crash report is printed after it has ended.
+struct QuietStandardError {
+  int saved = -1;
+  QuietStandardError() {
+    std::fflush(stderr);
+    saved = dup(2);
+    int null = open("/dev/null", O_WRONLY);
+    if (saved >= 0 && null >= 0) {
+      dup2(null, 2);
+    }
+    if (null >= 0) {
+      close(null);
+    }
+  }
+  ~QuietStandardError() {
+    std::fflush(stderr);
+    if (saved >= 0) {
+      dup2(saved, 2);
+      close(saved);
+    }
+  }
+  QuietStandardError(const QuietStandardError&) = delete;
+  QuietStandardError& operator=(const QuietStandardError&) = delete;
+};
 
 // True when a view handed out by a field accessor lies inside the line it was taken from.
 inline bool InsideLine(std::string_view view, const char* line, size_t length) {
