@@ -46,7 +46,8 @@ import intelhex, sys
 ours, theirs = intelhex.IntelHex("sw.hex"), intelhex.IntelHex("srec.hex")
 if ours.todict() != theirs.todict():
     sys.exit("sumwright and srec_cat disagree on the 16 MiB image")
-print("sumwright and srec_cat write the same image (CRC %02X%02X)" % (ours[0xFFFFFE], ours[0xFFFFFF]))
+print("sumwright and srec_cat write the same image (CRC %02X%02X)" % (
+    ours[0xFFFFFE], ours[0xFFFFFF]))
 EOF
 
 # Every output is removed before each timed run, so that each tool creates a new file. Replacing
@@ -68,7 +69,9 @@ hyperfine --style basic --shell=none --warmup 1 --runs "$RUNS" --export-json rep
 
 # Peak resident memory (kB), the median of three runs of each command.
 peak() {
-  for _ in 1 2 3; do /usr/bin/time -f "%M" "$@" 2>&1 >/dev/null | tail -1; done | sort -n | sed -n 2p
+  for _ in 1 2 3; do
+    /usr/bin/time -f "%M" "$@" 2>&1 >/dev/null | tail -1
+  done | sort -n | sed -n 2p
 }
 {
   echo "sumwright 46 MB Intel HEX $(peak $SW_HEX)"
