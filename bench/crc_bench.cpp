@@ -4,10 +4,10 @@
 
 #include <cstdio>
 #include <cstdlib>
-#include <random>
 #include <string>
 #include <vector>
 
+#include "bench_image.h"
 #include "crc/crc_engine.h"
 #include "input/code_placement.h"
 #include "input/hex_file.h"
@@ -15,27 +15,6 @@
 
 namespace sumwright {
 namespace {
-
-constexpr uint32_t kImageSize = 16u << 20;
-
-// Appends one Intel HEX record with its checksum and a line end.
-void AppendRecord(std::string* out, uint32_t offset, uint32_t type, const uint8_t* data,
-                  uint32_t count) {
-  static const char kDigits[] = "0123456789ABCDEF";
-  uint32_t sum = count + (offset >> 8) + (offset & 0xFF) + type;
-  char head[16];
-  std::snprintf(head, sizeof head, ":%02X%04X%02X", count, offset, type);
-  *out += head;
-  for (uint32_t i = 0; i < count; ++i) {
-    *out += kDigits[data[i] >> 4];
-    *out += kDigits[data[i] & 0xF];
-    sum += data[i];
-  }
-  uint32_t checksum = (0x100 - (sum & 0xFF)) & 0xFF;
-  *out += kDigits[checksum >> 4];
-  *out += kDigits[checksum & 0xF];
-  *out += '\n';
-}
 
 // Reads `text` (lines ending in "\n") into `file` the way the input scan does.
 void ReadIntelHex(const std::string& text, HexFile* file) {
@@ -66,23 +45,7 @@ const HexFile& LargeImage(bool descending) {
   static HexFile images[2];
   HexFile& image = images[descending ? 1 : 0];
   if (image.format == NoFormat) {
-    std::mt19937 random(1);
-    std::string text;
-    text.reserve(48u << 20);
-    uint8_t data[16];
-    for (uint32_t block = 0; block < kImageSize; block += 0x10000) {
-      uint32_t base = descending ? kImageSize - 0x10000 - block : block;
-      uint8_t upper[2] = {static_cast<uint8_t>(base >> 24), static_cast<uint8_t>(base >> 16)};
-      AppendRecord(&text, 0, 4, upper, 2);
-      for (uint32_t offset = 0; offset < 0x10000; offset += 16) {
-        for (uint8_t& byte : data) {
-          byte = static_cast<uint8_t>(random());
-        }
-        AppendRecord(&text, offset, 0, data, 16);
-      }
-    }
-    AppendRecord(&text, 0, 1, data, 0);
-    ReadIntelHex(text, &image);
+    ReadIntelHex(LargeIntelHexText(1, "\n", descending), &image);
   }
   return image;
 }
@@ -106,7 +69,7 @@ BENCHMARK(BM_WholeAddressSpaceOnFourByteImage)->Unit(benchmark::kMicrosecond);
 // Decoding and CRC of every data byte of the 16 MiB image; bytes/s counts data bytes.
 void BM_DecodeAndCrcOf16MiBImage(benchmark::State& state) {
   const HexFile& file = LargeImage(state.range(1) != 0);
-  std::vector<AddressRange> ranges = {{0, kImageSize - 1}};
+  std::vector<AddressRange> ranges = {{0, kBenchImageSize - 1}};
   CrcAlgorithm algorithm = state.range(0) != 0 ? Ccitt : Crc16;
   for (auto _ : state) {
     CrcEngine engine;
@@ -116,7 +79,7 @@ void BM_DecodeAndCrcOf16MiBImage(benchmark::State& state) {
     }
     benchmark::DoNotOptimize(crc);
   }
-  state.SetBytesProcessed(static_cast<int64_t>(state.iterations()) * kImageSize);
+  state.SetBytesProcessed(static_cast<int64_t>(state.iterations()) * kBenchImageSize);
 }
 // Arguments: algorithm (1 CCITT, 0 "16"), records out of ascending order (1) or not (0).
 BENCHMARK(BM_DecodeAndCrcOf16MiBImage)

@@ -7,73 +7,29 @@
 #include <cstdlib>
 #include <filesystem>
 #include <memory>
-#include <random>
 #include <string>
 #include <vector>
 
 #include "app/application.h"
+#include "bench_image.h"
 #include "input/code_placement.h"
 #include "input/hex_file.h"
 
 namespace sumwright {
 namespace {
 
-constexpr uint32_t kImageSize = 16u << 20;
 // The code field takes the last two bytes of the image; the range covers all others.
-constexpr uint32_t kCodeAddress = kImageSize - 2;
+constexpr uint32_t kCodeAddress = kBenchImageSize - 2;
 constexpr char kCrcOption[] = "-crc=FFFFFE=0-FFFFFD";
 
 std::string TempPath(const char* name) {
   return (std::filesystem::temp_directory_path() / name).string();
 }
 
-// Appends one Intel HEX record with its checksum and a line feed.
-void AppendRecord(std::string* out, uint32_t offset, uint32_t type, const uint8_t* data,
-                  uint32_t count) {
-  static const char kDigits[] = "0123456789ABCDEF";
-  uint32_t sum = count + (offset >> 8) + (offset & 0xFF) + type;
-  char head[16];
-  std::snprintf(head, sizeof head, ":%02X%04X%02X", count, offset, type);
-  *out += head;
-  for (uint32_t i = 0; i < count; ++i) {
-    *out += kDigits[data[i] >> 4];
-    *out += kDigits[data[i] & 0xF];
-    sum += data[i];
-  }
-  uint32_t checksum = (0x100 - (sum & 0xFF)) & 0xFF;
-  *out += kDigits[checksum >> 4];
-  *out += kDigits[checksum & 0xF];
-  *out += "\n";
-}
-
-// Writes the image once into a temporary file and returns its name.
+// The image written once into a temporary file.
 const std::string& LargeIntelHexFile() {
-  static const std::string name = [] {
-    std::string path = TempPath("sumwright_write_bench.hex");
-    std::mt19937 random(5);
-    std::string text;
-    text.reserve(47u << 20);
-    uint8_t data[16];
-    for (uint32_t address = 0; address < kImageSize; address += 16) {
-      if ((address & 0xFFFF) == 0) {
-        uint8_t upper[2] = {static_cast<uint8_t>(address >> 24),
-                            static_cast<uint8_t>(address >> 16)};
-        AppendRecord(&text, 0, 4, upper, 2);
-      }
-      for (uint8_t& byte : data) {
-        byte = static_cast<uint8_t>(random());
-      }
-      AppendRecord(&text, address & 0xFFFF, 0, data, 16);
-    }
-    AppendRecord(&text, 0, 1, data, 0);
-    std::FILE* file = std::fopen(path.c_str(), "wb");
-    if (file == nullptr || std::fwrite(text.data(), 1, text.size(), file) != text.size() ||
-        std::fclose(file) != 0) {
-      std::fprintf(stderr, "cannot write %s\n", path.c_str());
-      std::abort();
-    }
-    return path;
-  }();
+  static const std::string name =
+      WriteTempFile("sumwright_write_bench.hex", LargeIntelHexText(5, "\n", false));
   return name;
 }
 
