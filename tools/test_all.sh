@@ -32,6 +32,7 @@ SUMWRIGHT_EXE="$PWD/build/mingw/sumwright.exe" SUMWRIGHT_LAUNCHER="$PWD/cmake/ru
   build/asan/tests/sumwright_cli_tests --gtest_brief=1
 cmake/compare-windows-output.sh build/asan/sumwright build/mingw/sumwright.exe build/windows-compare
 cmake/check-windows-paths.sh build/mingw/sumwright.exe build/windows-paths
+cmake/check-windows-interrupt.sh build/mingw/sumwright.exe build/windows-interrupt
 wineserver --kill  # ends the Wine processes started above
 
 # Manual page: renders without a warning.
