@@ -36,7 +36,8 @@ cmake/check-windows-interrupt.sh build/mingw/sumwright.exe build/windows-interru
 wineserver --kill  # ends the Wine processes started above
 
 # Manual page: renders without a warning.
-man_warnings=$(groff -man -Tutf8 -ww -z docs/sumwright.1 2>&1;
+man_warnings=$(export LC_ALL=C.UTF-8
+               groff -man -Tutf8 -ww -z docs/sumwright.1 2>&1
                MANWIDTH=80 man --warnings -l docs/sumwright.1 2>&1 >/dev/null)
 [[ -z $man_warnings ]] || { echo "$man_warnings"; exit 1; }
 
