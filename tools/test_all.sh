@@ -28,12 +28,14 @@ unset DISPLAY WAYLAND_DISPLAY
 # One Wine server for every run below, started here outside any limit a test sets for its run
 # (or the one still running from an earlier run of this script).
 wineserver --persistent || true
+trap 'wineserver --kill || true' EXIT  # also when a step below fails
 SUMWRIGHT_EXE="$PWD/build/mingw/sumwright.exe" SUMWRIGHT_LAUNCHER="$PWD/cmake/run-under-wine.sh" \
   build/asan/tests/sumwright_cli_tests --gtest_brief=1
 cmake/compare-windows-output.sh build/asan/sumwright build/mingw/sumwright.exe build/windows-compare
 cmake/check-windows-paths.sh build/mingw/sumwright.exe build/windows-paths
 cmake/check-windows-interrupt.sh build/mingw/sumwright.exe build/windows-interrupt
 wineserver --kill  # ends the Wine processes started above
+trap - EXIT
 
 # Manual page: renders without a warning.
 man_warnings=$(export LC_ALL=C.UTF-8
