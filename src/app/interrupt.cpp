@@ -49,7 +49,8 @@ void InstallInterruptHandler() {
   struct sigaction action {};
   action.sa_handler = OnInterruptSignal;
   sigemptyset(&action.sa_mask);
-  action.sa_flags = 0;
+  // A blocking open or read goes on after Ctrl+C; the next poll reports it.
+  action.sa_flags = SA_RESTART;
   sigaction(SIGINT, &action, nullptr);
 #endif
 }
