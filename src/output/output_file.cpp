@@ -80,7 +80,18 @@ std::FILE* CreateExclusive(const std::string& name) {
 // Replaces `to` by `from`; rename() does not replace an existing file on Windows.
 bool ReplaceFile(const std::string& from, const std::string& to) {
 #if defined(_WIN32)
-  return MoveFileExA(from.c_str(), to.c_str(), MOVEFILE_REPLACE_EXISTING) != 0;
+  // A scanner or indexer may hold either file for a moment: try again briefly before failing.
+  for (int attempt = 0; attempt < 10; ++attempt) {
+    if (MoveFileExA(from.c_str(), to.c_str(), MOVEFILE_REPLACE_EXISTING) != 0) {
+      return true;
+    }
+    DWORD error = GetLastError();
+    if (error != ERROR_ACCESS_DENIED && error != ERROR_SHARING_VIOLATION) {
+      return false;
+    }
+    Sleep(50);
+  }
+  return false;
 #else
   return std::rename(from.c_str(), to.c_str()) == 0;
 #endif
