@@ -100,12 +100,12 @@ TEST(CliIntelHex, RunningOnItsOwnOutputGivesTheSameFile) {
     for (const char* endian : endians) {
       TempDir first;
       first.Write("app.hex", kSample);
-      ASSERT_EQ(0, RunSumwright(first, {"app.hex", crcOption, endian, "-output=out.hex"}).status)
-          << crcOption;
+      CliRun original = RunSumwright(first, {"app.hex", crcOption, endian, "-output=out.hex"});
+      ASSERT_EQ(0, original.status) << crcOption << " " << endian << "\n" << original.messages;
       TempDir second;
       second.Write("app.hex", first.Read("out.hex"));
       CliRun run = RunSumwright(second, {"app.hex", crcOption, endian, "-output=out.hex"});
-      EXPECT_EQ(0, run.status) << crcOption << " " << endian;
+      EXPECT_EQ(0, run.status) << crcOption << " " << endian << "\n" << run.messages;
       EXPECT_EQ(first.Read("out.hex"), second.Read("out.hex")) << crcOption << " " << endian;
     }
   }

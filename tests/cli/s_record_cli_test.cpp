@@ -84,12 +84,12 @@ TEST(CliSRecord, RunningOnItsOwnOutputGivesTheSameFile) {
     for (const char* endian : endians) {
       TempDir first;
       first.Write("app.mot", kSample);
-      ASSERT_EQ(0, RunSumwright(first, {"app.mot", crcOption, endian, "-output=out.mot"}).status)
-          << crcOption;
+      CliRun original = RunSumwright(first, {"app.mot", crcOption, endian, "-output=out.mot"});
+      ASSERT_EQ(0, original.status) << crcOption << " " << endian << "\n" << original.messages;
       TempDir second;
       second.Write("app.mot", first.Read("out.mot"));
       CliRun run = RunSumwright(second, {"app.mot", crcOption, endian, "-output=out.mot"});
-      EXPECT_EQ(0, run.status) << crcOption << " " << endian;
+      EXPECT_EQ(0, run.status) << crcOption << " " << endian << "\n" << run.messages;
       EXPECT_EQ(first.Read("out.mot"), second.Read("out.mot")) << crcOption << " " << endian;
     }
   }
