@@ -40,7 +40,7 @@ BENCHMARK(BM_ScanInput)->Unit(benchmark::kMillisecond)->MinTime(2.0);
 void BM_ReadWholeFile(benchmark::State& state) {
   const std::string& name = LargeIntelHexFile();
   for (auto _ : state) {
-    std::vector<char> bytes;
+    ByteBuffer bytes;
     if (!ReadWholeFile(name, &bytes)) {
       state.SkipWithError("read failed");
       break;

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "input/record_lines.h"
+#include "input/whole_file.h"
 #include "options/option_state.h"
 
 namespace sumwright {
@@ -13,7 +14,7 @@ namespace sumwright {
 struct HexFile {
   FileFormat format = NoFormat;
   // The whole input file, read once; record texts point into it.
-  std::vector<char> inputText;
+  ByteBuffer inputText;
   // The records of the detected format, in file order; the other list stays empty.
   std::vector<IntelHexLine> intelHexLines;
   std::vector<SRecordLine> sRecordLines;

@@ -27,7 +27,7 @@ bool IsBlankLine(const char* text, size_t length) {
 }
 
 // Number of line feeds in the buffer: each record list is reserved once from it.
-size_t CountLineFeeds(const std::vector<char>& bytes) {
+size_t CountLineFeeds(const ByteBuffer& bytes) {
   size_t count = 0;
   const char* position = bytes.data();
   const char* end = position + bytes.size();

@@ -38,7 +38,7 @@ long long StreamSize(std::FILE* file) {
 
 // Sizes the buffer for `size` bytes. On Linux, large buffers are first offered huge pages, which
 // saves most of the page faults of filling tens of megabytes.
-void SizeBuffer(std::vector<char>* bytes, size_t size) {
+void SizeBuffer(ByteBuffer* bytes, size_t size) {
 #if defined(__linux__) && defined(MADV_HUGEPAGE)
   const uintptr_t kHugePage = uintptr_t{2} << 20;
   if (size >= 4 * kHugePage) {
@@ -55,7 +55,7 @@ void SizeBuffer(std::vector<char>* bytes, size_t size) {
 }
 
 // Appends everything from the current position to the end of the stream, a chunk at a time.
-bool ReadRest(std::FILE* file, std::vector<char>* bytes) {
+bool ReadRest(std::FILE* file, ByteBuffer* bytes) {
   const size_t kChunk = 1 << 16;
   for (;;) {
     PollInterrupt();
@@ -71,8 +71,11 @@ bool ReadRest(std::FILE* file, std::vector<char>* bytes) {
 
 }  // namespace
 
-bool ReadWholeFile(const std::string& name, std::vector<char>* bytes) {
+bool ReadWholeFile(const std::string& name, ByteBuffer* bytes) {
   bytes->clear();
+  if (name.find('\0') != std::string::npos) {
+    return false;
+  }
   std::FILE* file = std::fopen(name.c_str(), "rb");
   if (file == nullptr) {
     return false;

@@ -1,13 +1,49 @@
 // Reads a whole file into memory in one piece, in binary mode.
 #pragma once
 
+#include <cstddef>
+#include <memory>
+#include <new>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace sumwright {
 
-// Reads every byte of the named file into *bytes. False when the file cannot be opened or read
-// (nothing is printed here).
-bool ReadWholeFile(const std::string& name, std::vector<char>* bytes);
+// An allocator whose resize() leaves new elements uninitialised: a buffer that a file is read
+// into at once need not be cleared first (tens of megabytes of needless writes).
+template <typename T>
+struct UninitializedAllocator {
+  using value_type = T;
+  UninitializedAllocator() = default;
+  template <typename U>
+  UninitializedAllocator(const UninitializedAllocator<U>&) noexcept {}
+  T* allocate(size_t count) { return std::allocator<T>{}.allocate(count); }
+  void deallocate(T* pointer, size_t count) noexcept {
+    std::allocator<T>{}.deallocate(pointer, count);
+  }
+  template <typename U>
+  void construct(U* pointer) noexcept {
+    ::new (static_cast<void*>(pointer)) U;
+  }
+  template <typename U, typename... Arguments>
+  void construct(U* pointer, Arguments&&... arguments) {
+    ::new (static_cast<void*>(pointer)) U(std::forward<Arguments>(arguments)...);
+  }
+  friend bool operator==(const UninitializedAllocator&, const UninitializedAllocator&) {
+    return true;
+  }
+  friend bool operator!=(const UninitializedAllocator&, const UninitializedAllocator&) {
+    return false;
+  }
+};
+
+// The bytes of a whole file.
+using ByteBuffer = std::vector<char, UninitializedAllocator<char>>;
+
+// Reads every byte of the named file into *bytes. False when the file cannot be opened or read,
+// is a directory, or its name holds a NUL byte (which would open the file named by the part
+// before it); nothing is printed here.
+bool ReadWholeFile(const std::string& name, ByteBuffer* bytes);
 
 }  // namespace sumwright

@@ -1,42 +1,12 @@
 // Subcommand files: further option tokens, one per line.
 #include "options/subcommand_file.h"
 
-#include <cstdio>
-
 #include "app/interrupt.h"
 #include "app/messages.h"
+#include "input/whole_file.h"
 #include "options/find_text.h"
 
 namespace sumwright {
-
-namespace {
-
-constexpr size_t kReadChunk = 16384;
-
-// Reads the whole named file, byte for byte. False when it cannot be opened or read (a
-// directory opens on some systems but cannot be read).
-bool ReadWholeFile(const std::string& name, std::string* contents) {
-  // A name holding a NUL byte would open the file named by the part before it.
-  if (name.find('\0') != std::string::npos) {
-    return false;
-  }
-  std::FILE* file = std::fopen(name.c_str(), "rb");
-  if (file == nullptr) {
-    return false;
-  }
-  contents->clear();
-  char chunk[kReadChunk];
-  size_t got = 0;
-  while ((got = std::fread(chunk, 1, sizeof chunk, file)) > 0) {
-    PollInterrupt();
-    contents->append(chunk, got);
-  }
-  bool failed = std::ferror(file) != 0;
-  std::fclose(file);
-  return !failed;
-}
-
-}  // namespace
 
 void AppendToken(const std::string& text, OptionState* state) {
   state->tokens.push_back(text);
@@ -50,11 +20,12 @@ bool ReadSubcommandFile(const std::string& token, OptionState* state) {
   }
   // Everything after the first "=" is the name, further "=" characters included.
   std::string name = token.substr(equals + 1);
-  std::string contents;
-  if (!ReadWholeFile(name, &contents)) {
+  ByteBuffer bytes;
+  if (!ReadWholeFile(name, &bytes)) {
     Message(kL3300CannotOpenFile, name.c_str());
     throw OptionAbort{};
   }
+  std::string contents(bytes.begin(), bytes.end());
   unsigned errors = 0;
   size_t lineStart = 0;
   while (lineStart < contents.size()) {

@@ -25,7 +25,7 @@ TEST(WholeFile, ReadsEveryByteUnchanged) {
   TempDir dir;
   for (const std::string& contents : cases) {
     dir.Write("f.bin", contents);
-    std::vector<char> bytes = {'o', 'l', 'd'};
+    ByteBuffer bytes = {'o', 'l', 'd'};
     ASSERT_TRUE(ReadWholeFile(dir.Path("f.bin"), &bytes)) << contents.size();
     EXPECT_EQ(contents, std::string(bytes.data(), bytes.size())) << contents.size();
   }
@@ -33,7 +33,7 @@ TEST(WholeFile, ReadsEveryByteUnchanged) {
 
 TEST(WholeFile, FailsForMissingFilesAndDirectories) {
   TempDir dir;
-  std::vector<char> bytes = {'o', 'l', 'd'};
+  ByteBuffer bytes = {'o', 'l', 'd'};
   EXPECT_FALSE(ReadWholeFile(dir.Path("missing.hex"), &bytes));
   EXPECT_TRUE(bytes.empty());
 #if !defined(_WIN32)
