@@ -6,7 +6,7 @@
 #include "bench_image.h"
 #include "input/code_placement.h"
 #include "input/hex_file.h"
-#include "input/whole_file.h"
+#include "base/whole_file.h"
 
 namespace sumwright {
 namespace {

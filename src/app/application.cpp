@@ -3,7 +3,7 @@
 
 #include <cstdio>
 
-#include "app/messages.h"
+#include "base/messages.h"
 #include "input/code_placement.h"
 #include "options/command_line.h"
 #include "options/crc_option.h"

@@ -2,7 +2,7 @@
 #include <memory>
 
 #include "app/application.h"
-#include "app/interrupt.h"
+#include "base/interrupt.h"
 
 int main(int argc, char** argv) {
   // The application holds large buffers; it lives on the heap.

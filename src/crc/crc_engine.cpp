@@ -5,8 +5,8 @@
 #include <cstring>
 #include <new>
 
-#include "app/interrupt.h"
-#include "app/messages.h"
+#include "base/interrupt.h"
+#include "base/messages.h"
 #include "crc/crc_algorithms.h"
 #include "crc/crc_erased_run.h"
 #include "crc/image_segments.h"

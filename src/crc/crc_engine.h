@@ -4,8 +4,8 @@
 #include <cstdint>
 #include <vector>
 
+#include "base/crc_request.h"
 #include "input/hex_file.h"
-#include "options/option_state.h"
 
 namespace sumwright {
 

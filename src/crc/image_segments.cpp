@@ -3,8 +3,8 @@
 
 #include <algorithm>
 
-#include "app/interrupt.h"
-#include "options/hex_value.h"
+#include "base/interrupt.h"
+#include "base/hex_value.h"
 
 namespace sumwright {
 

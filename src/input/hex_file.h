@@ -5,9 +5,9 @@
 #include <string>
 #include <vector>
 
+#include "base/crc_request.h"
+#include "base/whole_file.h"
 #include "input/record_lines.h"
-#include "input/whole_file.h"
-#include "options/option_state.h"
 
 namespace sumwright {
 

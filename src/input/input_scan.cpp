@@ -2,13 +2,13 @@
 #include <cstring>
 #include <new>
 
-#include "app/interrupt.h"
-#include "app/messages.h"
+#include "base/interrupt.h"
+#include "base/messages.h"
 #include "input/code_placement.h"
 #include "input/hex_file.h"
 #include "input/intel_hex_reader.h"
 #include "input/s_record_reader.h"
-#include "input/whole_file.h"
+#include "base/whole_file.h"
 
 namespace sumwright {
 

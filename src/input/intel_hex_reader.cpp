@@ -1,9 +1,9 @@
 // Intel HEX lines: the reader and the field accessors of a stored record.
 #include "input/intel_hex_reader.h"
 
-#include "app/messages.h"
+#include "base/messages.h"
 #include "input/code_placement.h"
-#include "options/hex_value.h"
+#include "base/hex_value.h"
 
 namespace sumwright {
 

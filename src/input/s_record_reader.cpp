@@ -2,7 +2,7 @@
 #include "input/s_record_reader.h"
 
 #include "input/code_placement.h"
-#include "options/hex_value.h"
+#include "base/hex_value.h"
 
 namespace sumwright {
 

@@ -3,9 +3,9 @@
 
 #include <cstdio>
 
-#include "app/interrupt.h"
-#include "app/messages.h"
-#include "app/process_exit.h"
+#include "base/interrupt.h"
+#include "base/messages.h"
+#include "base/process_exit.h"
 #include "options/crc_option.h"
 #include "options/find_text.h"
 #include "options/same_file.h"

@@ -3,10 +3,10 @@
 
 #include <algorithm>
 
-#include "app/interrupt.h"
-#include "app/messages.h"
+#include "base/interrupt.h"
+#include "base/messages.h"
 #include "options/find_text.h"
-#include "options/hex_value.h"
+#include "base/hex_value.h"
 
 namespace sumwright {
 

@@ -5,19 +5,9 @@
 #include <string>
 #include <vector>
 
+#include "base/crc_request.h"
+
 namespace sumwright {
-
-// Order of the two CRC bytes in the output. Big: the CRC's high byte at the code address.
-enum ByteOrder : int { LittleEndian = 0, BigEndian = 1 };
-
-// 1: "CCITT" (CRC-16/GENIBUS, the default); 0: "16" (CRC-16/ARC).
-enum CrcAlgorithm : int { Crc16 = 0, Ccitt = 1 };
-
-// One inclusive address range of the -crc option.
-struct AddressRange {
-  uint32_t start;
-  uint32_t end;
-};
 
 // Everything option processing fills in. Read-only once the ranges have been checked.
 struct OptionState {

@@ -1,9 +1,9 @@
 // Subcommand files: further option tokens, one per line.
 #include "options/subcommand_file.h"
 
-#include "app/interrupt.h"
-#include "app/messages.h"
-#include "input/whole_file.h"
+#include "base/interrupt.h"
+#include "base/messages.h"
+#include "base/whole_file.h"
 #include "options/find_text.h"
 
 namespace sumwright {

@@ -5,8 +5,8 @@
 #include <cstring>
 #include <string_view>
 
-#include "app/interrupt.h"
-#include "app/messages.h"
+#include "base/interrupt.h"
+#include "base/messages.h"
 #include "input/intel_hex_reader.h"
 #include "output/record_text.h"
 

@@ -2,8 +2,8 @@
 // through a temporary file that replaces the output name only when it is complete.
 #include <cstring>
 
-#include "app/interrupt.h"
-#include "app/messages.h"
+#include "base/interrupt.h"
+#include "base/messages.h"
 #include "input/code_placement.h"
 #include "input/hex_file.h"
 #include "output/intel_hex_writer.h"

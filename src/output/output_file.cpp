@@ -7,8 +7,8 @@
 #include <cstring>
 #include <new>
 
-#include "app/messages.h"
-#include "app/process_exit.h"
+#include "base/messages.h"
+#include "base/process_exit.h"
 
 #if defined(_WIN32)
 #include <fcntl.h>

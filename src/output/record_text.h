@@ -4,8 +4,8 @@
 #include <cstddef>
 #include <cstdint>
 
+#include "base/crc_request.h"
 #include "input/record_lines.h"
-#include "options/option_state.h"
 
 namespace sumwright {
 

@@ -10,7 +10,7 @@
 #include <string>
 #include <vector>
 
-#include "app/interrupt.h"
+#include "base/interrupt.h"
 #include "crc/crc_algorithms.h"
 #include "crc/hex_file_builder.h"
 

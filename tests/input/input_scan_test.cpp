@@ -4,7 +4,7 @@
 
 #include <string>
 
-#include "app/interrupt.h"
+#include "base/interrupt.h"
 #include "input/code_placement.h"
 #include "input/hex_file.h"
 #include "support/temp_dir.h"

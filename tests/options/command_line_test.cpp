@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "app/interrupt.h"
+#include "base/interrupt.h"
 #include "support/temp_dir.h"
 
 namespace sumwright {

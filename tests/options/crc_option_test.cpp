@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "app/interrupt.h"
+#include "base/interrupt.h"
 
 namespace sumwright {
 namespace {

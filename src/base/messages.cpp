@@ -1,10 +1,10 @@
 // Writes messages, the usage text and internal-error reports to the standard error stream.
-#include "app/messages.h"
+#include "base/messages.h"
 
 #include <cstdarg>
 #include <cstdio>
 
-#include "app/process_exit.h"
+#include "base/process_exit.h"
 
 namespace sumwright {
 

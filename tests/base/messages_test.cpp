@@ -1,5 +1,5 @@
 // Tests of the fixed texts and the internal-error report.
-#include "app/messages.h"
+#include "base/messages.h"
 
 #include <gtest/gtest.h>
 

@@ -1,10 +1,10 @@
 // The Ctrl+C flag, its handler and the poll that turns it into message L3410.
-#include "app/interrupt.h"
+#include "base/interrupt.h"
 
 #include <cstdio>
 
-#include "app/messages.h"
-#include "app/process_exit.h"
+#include "base/messages.h"
+#include "base/process_exit.h"
 
 #if defined(_WIN32)
 #include <windows.h>

@@ -1,5 +1,5 @@
 // Tests of reading a whole file in one piece.
-#include "input/whole_file.h"
+#include "base/whole_file.h"
 
 #include <gtest/gtest.h>
 

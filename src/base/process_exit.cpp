@@ -1,5 +1,5 @@
 // Ends the process from any depth, removing a half-written output file first.
-#include "app/process_exit.h"
+#include "base/process_exit.h"
 
 #include <cstdio>
 #include <cstdlib>

@@ -1,5 +1,5 @@
 // Tests of the Ctrl+C flag and its poll.
-#include "app/interrupt.h"
+#include "base/interrupt.h"
 
 #include <gtest/gtest.h>
 

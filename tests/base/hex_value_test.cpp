@@ -1,5 +1,5 @@
 // Tests of the conversion of hexadecimal text to a 32-bit value.
-#include "options/hex_value.h"
+#include "base/hex_value.h"
 
 #include <gtest/gtest.h>
 

@@ -1,5 +1,5 @@
 // Conversion of hexadecimal text (no prefix, no suffix, at most 8 digits) to a 32-bit value.
-#include "options/hex_value.h"
+#include "base/hex_value.h"
 
 namespace sumwright {
 

@@ -1,10 +1,10 @@
 // Reads a whole file into memory in one piece, in binary mode.
-#include "input/whole_file.h"
+#include "base/whole_file.h"
 
 #include <cstdint>
 #include <cstdio>
 
-#include "app/interrupt.h"
+#include "base/interrupt.h"
 
 #if defined(__linux__)
 #include <sys/mman.h>
