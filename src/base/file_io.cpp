@@ -1,0 +1,241 @@
+// Whole reads and writes on file descriptors, the same on POSIX and Windows.
+#include "base/file_io.h"
+
+#include <cerrno>
+#include <climits>
+#include <cstdio>
+#include <cstdlib>
+#include <string>
+
+#include "base/interrupt.h"
+
+#if defined(_WIN32)
+#include <fcntl.h>
+#include <io.h>
+#include <process.h>
+#include <sys/stat.h>
+#include <windows.h>
+#else
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+#endif
+
+namespace sumwright {
+
+namespace {
+
+#if defined(_WIN32)
+// The largest count one _read or _write call takes.
+constexpr size_t kMostPerCall = 1u << 30;
+
+long long SeekTo(int descriptor, uint64_t offset) {
+  return _lseeki64(descriptor, static_cast<long long>(offset), SEEK_SET);
+}
+#endif
+
+// One read at the current position; -1 on an error other than an interruption.
+long long ReadOnce(int descriptor, char* buffer, size_t capacity) {
+  for (;;) {
+#if defined(_WIN32)
+    int got = _read(descriptor, buffer,
+                    static_cast<unsigned>(capacity < kMostPerCall ? capacity : kMostPerCall));
+#else
+    ssize_t got = read(descriptor, buffer, capacity);
+#endif
+    if (got >= 0) {
+      return got;
+    }
+    if (errno != EINTR) {
+      return -1;
+    }
+    // A signal ended the wait: Ctrl+C is reported here, anything else waits again.
+    PollInterrupt();
+  }
+}
+
+}  // namespace
+
+bool ReadSome(int descriptor, char* buffer, size_t capacity, size_t* got) {
+  long long count = ReadOnce(descriptor, buffer, capacity);
+  if (count < 0) {
+    return false;
+  }
+  *got = static_cast<size_t>(count);
+  return true;
+}
+
+bool ReadAt(int descriptor, uint64_t offset, char* buffer, size_t capacity, size_t* got) {
+  size_t total = 0;
+#if defined(_WIN32)
+  if (SeekTo(descriptor, offset) < 0) {
+    return false;
+  }
+#endif
+  while (total < capacity) {
+#if defined(_WIN32)
+    long long count = ReadOnce(descriptor, buffer + total, capacity - total);
+#else
+    ssize_t count =
+        pread(descriptor, buffer + total, capacity - total, static_cast<off_t>(offset + total));
+    if (count < 0 && errno == EINTR) {
+      PollInterrupt();
+      continue;
+    }
+#endif
+    if (count < 0) {
+      return false;
+    }
+    if (count == 0) {
+      break;
+    }
+    total += static_cast<size_t>(count);
+  }
+  *got = total;
+  return true;
+}
+
+bool WriteAll(int descriptor, const char* bytes, size_t length) {
+  while (length != 0) {
+#if defined(_WIN32)
+    int written = _write(descriptor, bytes,
+                         static_cast<unsigned>(length < kMostPerCall ? length : kMostPerCall));
+#else
+    ssize_t written = write(descriptor, bytes, length);
+#endif
+    if (written < 0 && errno == EINTR) {
+      PollInterrupt();
+      continue;
+    }
+    if (written <= 0) {
+      return false;
+    }
+    bytes += written;
+    length -= static_cast<size_t>(written);
+  }
+  return true;
+}
+
+bool WriteAllAt(int descriptor, uint64_t offset, const char* bytes, size_t length) {
+#if defined(_WIN32)
+  return SeekTo(descriptor, offset) >= 0 && WriteAll(descriptor, bytes, length);
+#else
+  while (length != 0) {
+    ssize_t written = pwrite(descriptor, bytes, length, static_cast<off_t>(offset));
+    if (written < 0 && errno == EINTR) {
+      PollInterrupt();
+      continue;
+    }
+    if (written <= 0) {
+      return false;
+    }
+    bytes += written;
+    offset += static_cast<uint64_t>(written);
+    length -= static_cast<size_t>(written);
+  }
+  return true;
+#endif
+}
+
+bool TruncateFile(int descriptor, uint64_t size) {
+#if defined(_WIN32)
+  return _chsize_s(descriptor, static_cast<long long>(size)) == 0;
+#else
+  return ftruncate(descriptor, static_cast<off_t>(size)) == 0;
+#endif
+}
+
+bool CloseFile(int descriptor) {
+#if defined(_WIN32)
+  return _close(descriptor) == 0;
+#else
+  return close(descriptor) == 0;
+#endif
+}
+
+bool IdentifyOpenFile(int descriptor, FileIdentity* identity) {
+#if defined(_WIN32)
+  struct _stat64 status;
+  if (_fstat64(descriptor, &status) != 0) {
+    return false;
+  }
+  identity->regular = (status.st_mode & _S_IFMT) == _S_IFREG;
+  identity->directory = (status.st_mode & _S_IFMT) == _S_IFDIR;
+  identity->size = static_cast<uint64_t>(status.st_size);
+  HANDLE handle = reinterpret_cast<HANDLE>(_get_osfhandle(descriptor));
+  BY_HANDLE_FILE_INFORMATION information;
+  if (identity->regular && handle != INVALID_HANDLE_VALUE &&
+      GetFileInformationByHandle(handle, &information) != 0) {
+    identity->device = information.dwVolumeSerialNumber;
+    identity->inode = (uint64_t{information.nFileIndexHigh} << 32) | information.nFileIndexLow;
+    identity->modified =
+        static_cast<int64_t>((uint64_t{information.ftLastWriteTime.dwHighDateTime} << 32) |
+                             information.ftLastWriteTime.dwLowDateTime);
+    identity->changed = identity->modified;
+  }
+  return true;
+#else
+  struct stat status;
+  if (fstat(descriptor, &status) != 0) {
+    return false;
+  }
+  identity->regular = S_ISREG(status.st_mode);
+  identity->directory = S_ISDIR(status.st_mode);
+  identity->device = static_cast<uint64_t>(status.st_dev);
+  identity->inode = static_cast<uint64_t>(status.st_ino);
+  identity->size = static_cast<uint64_t>(status.st_size);
+#if defined(__APPLE__)
+  const struct timespec& modified = status.st_mtimespec;
+  const struct timespec& changed = status.st_ctimespec;
+#else
+  const struct timespec& modified = status.st_mtim;
+  const struct timespec& changed = status.st_ctim;
+#endif
+  identity->modified = int64_t{modified.tv_sec} * 1000000000 + modified.tv_nsec;
+  identity->changed = int64_t{changed.tv_sec} * 1000000000 + changed.tv_nsec;
+  return true;
+#endif
+}
+
+bool SameContents(const FileIdentity& first, const FileIdentity& second) {
+  return first.device == second.device && first.inode == second.inode &&
+         first.size == second.size && first.modified == second.modified &&
+         first.changed == second.changed && first.regular == second.regular;
+}
+
+int OpenScratchFile() {
+#if defined(_WIN32)
+  char directory[MAX_PATH + 1];
+  DWORD length = GetTempPathA(sizeof directory, directory);
+  if (length == 0 || length > MAX_PATH) {
+    return -1;
+  }
+  static unsigned serial = 0;
+  for (int attempt = 0; attempt < 100; ++attempt) {
+    char name[MAX_PATH + 64];
+    std::snprintf(name, sizeof name, "%ssumwright-scratch-%x-%x.tmp", directory,
+                  static_cast<unsigned>(_getpid()), ++serial);
+    // _O_TEMPORARY: the system removes the file when it is closed, also when the process dies.
+    int descriptor =
+        _open(name, _O_RDWR | _O_CREAT | _O_EXCL | _O_BINARY | _O_TEMPORARY, _S_IREAD | _S_IWRITE);
+    if (descriptor >= 0 || errno != EEXIST) {
+      return descriptor;
+    }
+  }
+  return -1;
+#else
+  const char* directory = std::getenv("TMPDIR");
+  if (directory == nullptr || *directory == '\0') {
+    directory = "/tmp";
+  }
+  std::string pattern = std::string(directory) + "/sumwright-scratch-XXXXXX";
+  int descriptor = mkstemp(&pattern[0]);
+  if (descriptor >= 0) {
+    // Nameless from here on: nothing is left behind, however the process ends.
+    unlink(pattern.c_str());
+  }
+  return descriptor;
+#endif
+}
+
+}  // namespace sumwright

@@ -1,0 +1,49 @@
+// Whole reads and writes on file descriptors, the same on POSIX and Windows.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+
+namespace sumwright {
+
+// Reads up to `capacity` bytes at the current position into `buffer`; *got is 0 at the end of the
+// file. A read interrupted by a signal is polled for Ctrl+C and tried again. False on an error.
+bool ReadSome(int descriptor, char* buffer, size_t capacity, size_t* got);
+
+// Reads up to `capacity` bytes from `offset` on, fewer only at the end of the file. False on an
+// error. Leaves the current position where it was on POSIX, and anywhere on Windows.
+bool ReadAt(int descriptor, uint64_t offset, char* buffer, size_t capacity, size_t* got);
+
+// Writes all `length` bytes at the current position, or at `offset`. False when the system
+// takes fewer (a full disk, a file size limit) or fails.
+bool WriteAll(int descriptor, const char* bytes, size_t length);
+bool WriteAllAt(int descriptor, uint64_t offset, const char* bytes, size_t length);
+
+// Cuts the file to `size` bytes.
+bool TruncateFile(int descriptor, uint64_t size);
+
+bool CloseFile(int descriptor);
+
+// The attributes of an open file that change whenever its contents do.
+struct FileIdentity {
+  uint64_t device = 0;
+  uint64_t inode = 0;
+  uint64_t size = 0;
+  int64_t modified = 0;  // nanoseconds (POSIX) or 100-ns ticks (Windows)
+  int64_t changed = 0;
+  bool regular = false;  // a regular file, which can be read again at any offset
+  bool directory = false;
+};
+
+// False when the system cannot tell.
+bool IdentifyOpenFile(int descriptor, FileIdentity* identity);
+
+// True when both describe the same file with the same contents.
+bool SameContents(const FileIdentity& first, const FileIdentity& second);
+
+// Opens a new, empty file for reading and writing that no name refers to any longer (or one
+// that the system removes when it is closed), in the directory for temporary files. -1 when
+// that is impossible.
+int OpenScratchFile();
+
+}  // namespace sumwright
