@@ -1,12 +1,14 @@
-// The run: the option state and the long-lived components, and the fixed order of the job.
+// The run: the option state and the fixed order of the job.
 #include "app/application.h"
 
 #include <cstdio>
 
 #include "base/messages.h"
-#include "input/code_placement.h"
+#include "crc/crc_engine.h"
+#include "input/input_scan.h"
 #include "options/command_line.h"
 #include "options/crc_option.h"
+#include "output/output_driver.h"
 
 namespace sumwright {
 
@@ -21,31 +23,44 @@ bool RunOptionStage(int argc, char** argv, OptionState* options) {
   }
 }
 
-bool RunStages(int argc, char** argv, Application* application) {
-  OptionState& options = application->options;
-  if (!RunOptionStage(argc, argv, &options)) {
+// The input is read once, a chunk at a time; each chunk's records go to the CRC and to the
+// output before the next chunk is read.
+bool RunStages(int argc, char** argv, OptionState* options) {
+  if (!RunOptionStage(argc, argv, options)) {
     return false;
   }
-  if (!CheckRanges(&options)) {
+  if (!CheckRanges(options)) {
     return false;
   }
-  CrcCodeAddress = options.codeAddress;
-  if (!application->hexFile.ScanInput(options.inputName)) {
+  InputScan scan;
+  if (!OpenInputScan(&options->input, options->inputName, options->codeAddress, &scan)) {
     return false;
   }
-  uint32_t crc = 0;
-  if (!application->crcEngine.Compute(options.crcAlgorithm, application->hexFile, options.ranges,
-                                      &crc)) {
+  CrcEngine crc;
+  bool crcStarted = StartCrc(options->crcAlgorithm, options->ranges, &crc);
+  OutputWriter output;
+  OpenOutput(options->outputName, scan.format, options->codeAddress, &output);
+  ScanBatch batch;
+  while (ScanInput(&scan, &batch)) {
+    if (crcStarted) {
+      FeedCrc(batch, &crc);
+    }
+    WriteRecords(batch, &output);
+  }
+  uint32_t crcValue = 0;
+  if (!FinishInputScan(&scan) || !crcStarted ||
+      !Compute(&crc, &options->input, scan.format, &crcValue)) {
+    AbandonOutput(&output);
     return false;
   }
-  return application->hexFile.WriteOutput(options.outputName, crc, options.byteOrder);
+  return WriteOutput(crcValue, options->byteOrder, &output);
 }
 
 }  // namespace
 
 bool Application::Run(int argc, char** argv) {
   std::fputs(kBanner, stderr);
-  bool completed = RunStages(argc, argv, this);
+  bool completed = RunStages(argc, argv, &options);
   // The end line stands after an empty line and ends with a line end.
   std::fputs("\n", stderr);
   std::fputs(completed ? kCompleted : kAbort, stderr);

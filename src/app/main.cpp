@@ -1,12 +1,9 @@
-// Process entry: builds the one Application, installs the Ctrl+C handler and runs it.
-#include <memory>
-
+// Process entry: installs the Ctrl+C handler and runs the one Application.
 #include "app/application.h"
 #include "base/interrupt.h"
 
 int main(int argc, char** argv) {
-  // The application holds large buffers; it lives on the heap.
-  auto application = std::make_unique<sumwright::Application>();
   sumwright::InstallInterruptHandler();
-  return application->Run(argc, argv) ? 0 : 1;
+  sumwright::Application application;
+  return application.Run(argc, argv) ? 0 : 1;
 }

@@ -3,16 +3,8 @@
 
 namespace sumwright {
 
-uint32_t CrcCodeAddress = 0;
-bool CodeSplitSeen = false;
-
-void ClearCodePlacement() {
-  CrcCodeAddress = 0;
-  CodeSplitSeen = false;
-}
-
-CodePlacement PlaceCodeField(uint32_t start, uint32_t end) {
-  const uint32_t c = CrcCodeAddress;
+CodePlacement PlaceCodeField(uint32_t start, uint32_t end, CodeField* field) {
+  const uint32_t c = field->crcCodeAddress;
   const uint32_t c1 = c + 1;
   // A span that wraps past the top address holds the bytes from start up and from 0 to end.
   // The ordered tests below would call it Before or After even when it holds a code byte, and
@@ -31,18 +23,18 @@ CodePlacement PlaceCodeField(uint32_t start, uint32_t end) {
     return Before;
   }
   if (end == c) {
-    CodeSplitSeen = true;
+    field->codeSplitSeen = true;
     return SplitFirst;
   }
   if (start == c1) {
-    return CodeSplitSeen ? SplitSecond : Invalid;
+    return field->codeSplitSeen ? SplitSecond : Invalid;
   }
   return Invalid;
 }
 
-CodePlacement PlaceEmptyRecord(uint32_t start) {
+CodePlacement PlaceEmptyRecord(uint32_t start, const CodeField& field) {
   // A record without data bytes holds no code byte, so it can never open or close a split.
-  return start <= CrcCodeAddress ? Before : After;
+  return start <= field.crcCodeAddress ? Before : After;
 }
 
 }  // namespace sumwright

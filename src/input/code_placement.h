@@ -7,24 +7,23 @@
 
 namespace sumwright {
 
-// The code address of the -crc option, published before the input is scanned.
-extern uint32_t CrcCodeAddress;
-
-// Set when a record ends at the code address (SplitFirst); never cleared during a run.
-extern bool CodeSplitSeen;
-
-// Resets CrcCodeAddress and CodeSplitSeen, for tests.
-void ClearCodePlacement();
+// The code field as the scan sees it: the code address of the -crc option (the field is the
+// bytes at crcCodeAddress and crcCodeAddress + 1), and whether a record has ended at the code
+// address so far.
+struct CodeField {
+  uint32_t crcCodeAddress = 0;
+  bool codeSplitSeen = false;
+};
 
 // Placement of a record whose data span the inclusive range start..end (at least one byte),
-// with c = CrcCodeAddress and c1 = c + 1 (mod 2^32); the first test that holds wins:
+// with c = crcCodeAddress and c1 = c + 1 (mod 2^32); the first test that holds wins:
 // c1 < start: After; start <= c and c1 <= end: Within; end < c: Before;
-// end == c: SplitFirst (sets CodeSplitSeen); start == c1: SplitSecond once CodeSplitSeen is set;
-// otherwise Invalid.
-CodePlacement PlaceCodeField(uint32_t start, uint32_t end);
+// end == c: SplitFirst (sets codeSplitSeen); start == c1: SplitSecond once codeSplitSeen is set;
+// otherwise Invalid. A span that wraps past 0xFFFFFFFF and holds a code byte is Invalid.
+CodePlacement PlaceCodeField(uint32_t start, uint32_t end, CodeField* field);
 
 // Placement of a record that carries no data bytes but starts at `start`: Before at or below
 // the code address, After above it.
-CodePlacement PlaceEmptyRecord(uint32_t start);
+CodePlacement PlaceEmptyRecord(uint32_t start, const CodeField& field);
 
 }  // namespace sumwright

@@ -1,130 +1,306 @@
-// The input scan: reads the input file once and turns every line into a placed record.
+// The input scan: reads the input in chunks and turns every line into a placed record.
+#include "input/input_scan.h"
+
 #include <cstring>
 #include <new>
 
 #include "base/interrupt.h"
 #include "base/messages.h"
-#include "input/code_placement.h"
-#include "input/hex_file.h"
 #include "input/intel_hex_reader.h"
 #include "input/s_record_reader.h"
-#include "base/whole_file.h"
 
 namespace sumwright {
 
 namespace {
 
+// Internal-error place of the scan: memory for its buffer or records cannot be had.
+constexpr int kScanModule = 2;
+constexpr int kScanMemory = 44;
+
 // The longest record text a line may hold, without its line end.
 constexpr size_t kMaxLineLength = 522;
 
-bool IsBlankLine(const char* text, size_t length) {
+// Bytes read at a time. A chunk and its records stay in the processor's caches while the CRC and
+// the writer go over them.
+constexpr size_t kChunkSize = size_t{256} << 10;
+
+// Room for the unscanned start of a line carried over to the next chunk: a longest line and the
+// carriage return of its line end.
+constexpr size_t kCarryRoom = kMaxLineLength + 1;
+
+bool IsBlank(char c) {
+  return c == ' ' || c == '\t';
+}
+
+bool IsBlankText(const char* text, size_t length) {
   for (size_t i = 0; i < length; ++i) {
-    if (text[i] != ' ' && text[i] != '\t') {
+    if (!IsBlank(text[i])) {
       return false;
     }
   }
   return true;
 }
 
-// Number of line feeds in the buffer: each record list is reserved once from it.
-size_t CountLineFeeds(const ByteBuffer& bytes) {
-  size_t count = 0;
-  const char* position = bytes.data();
-  const char* end = position + bytes.size();
-  while (position != end) {
-    PollInterrupt();
-    const void* found = std::memchr(position, '\n', static_cast<size_t>(end - position));
-    if (found == nullptr) {
-      break;
-    }
-    ++count;
-    position = static_cast<const char*>(found) + 1;
+void Fail(InputScan* scan, const char* format) {
+  if (scan->placing && format != nullptr) {
+    Message(format, scan->name.c_str());
   }
-  return count;
+  scan->failed = true;
 }
 
-}  // namespace
-
-bool HexFile::ScanInput(const std::string& name) {
-  format = NoFormat;
-  lineEnd = "\n";
-  intelHexLines.clear();
-  sRecordLines.clear();
-  try {
-    if (!ReadWholeFile(name, &inputText)) {
-      Message(kL3300CannotOpenFile, name.c_str());
-      return false;
+void AllocateBuffer(InputScan* scan) {
+  if (scan->buffer == nullptr) {
+    scan->buffer.reset(new (std::nothrow) char[kChunkSize + kCarryRoom]);
+    if (scan->buffer == nullptr) {
+      ReportInternalError(kScanModule, kScanMemory);
     }
-    // Only the first character decides the form; a lower-case "s" is not an S-record.
-    if (inputText.empty() || (inputText[0] != ':' && inputText[0] != 'S')) {
-      Message(kL3304InvalidFileFormat, name.c_str());
-      return false;
-    }
-    FileFormat detected = inputText[0] == ':' ? IntelHex : SRecord;
-    size_t lineCount = CountLineFeeds(inputText) + 1;
-    if (detected == IntelHex) {
-      intelHexLines.reserve(lineCount);
-    } else {
-      sRecordLines.reserve(lineCount);
-    }
-    format = detected;
-  } catch (const std::bad_alloc&) {
-    ReportInternalError(2, 44);
   }
+}
 
-  ExtendedAddressState addressState;
-  bool pending = false;
-  const char* position = inputText.data();
-  const char* const bufferEnd = position + inputText.size();
-  bool firstLine = true;
-  while (position != bufferEnd) {
-    PollInterrupt();
+// Moves the unscanned bytes to the front of the buffer and reads more behind them. False on a
+// read error; sourceEnded is set when nothing more comes.
+bool Refill(InputScan* scan) {
+  char* buffer = scan->buffer.get();
+  size_t carried = scan->dataEnd - scan->scanStart;
+  if (scan->scanStart != 0) {
+    std::memmove(buffer, buffer + scan->scanStart, carried);
+    scan->bufferOffset += scan->scanStart;
+    scan->scanStart = 0;
+    scan->dataEnd = carried;
+  }
+  size_t room = kChunkSize + kCarryRoom - carried;
+  size_t got = 0;
+  if (scan->placing) {
+    if (!ReadSource(scan->source, buffer + carried, room, &got)) {
+      return false;
+    }
+  } else {
+    uint64_t rest = scan->readEnd - scan->readPosition;
+    if (rest < room) {
+      room = static_cast<size_t>(rest);
+    }
+    if (room != 0 &&
+        !ReadSourceAt(scan->source, scan->readPosition, buffer + carried, room, &got)) {
+      return false;
+    }
+    scan->readPosition += got;
+  }
+  scan->dataEnd = carried + got;
+  if (got == 0) {
+    scan->sourceEnded = true;
+  }
+  return true;
+}
+
+// Reads the line [text, text + length) into the batch and follows the code field's split.
+// False when the line is refused.
+bool ReadLine(InputScan* scan, const char* text, size_t length, ScanBatch* batch) {
+  CodeField* field = scan->placing ? &scan->codeField : nullptr;
+  CodePlacement placement;
+  if (scan->format == IntelHex) {
+    batch->intelHexLines.emplace_back();
+    if (!ReadIntelHexLine(text, length, &scan->addressState, field, &batch->intelHexLines.back())) {
+      batch->intelHexLines.pop_back();
+      return false;
+    }
+    placement = batch->intelHexLines.back().placement;
+  } else {
+    batch->sRecordLines.emplace_back();
+    if (!ReadSRecordLine(text, length, field, &batch->sRecordLines.back())) {
+      batch->sRecordLines.pop_back();
+      return false;
+    }
+    placement = batch->sRecordLines.back().placement;
+  }
+  if (placement == SplitFirst) {
+    scan->pending = true;
+  } else if (placement == SplitSecond) {
+    scan->pending = false;
+  }
+  return true;
+}
+
+// Inside an over-long line of blanks: drops blanks up to the line feed that ends the line.
+// Returns false when a character other than a blank (or the carriage return of the line end)
+// shows that the line is no blank line after all.
+bool SkipLongBlankLine(InputScan* scan) {
+  const char* buffer = scan->buffer.get();
+  size_t position = scan->scanStart;
+  while (position < scan->dataEnd) {
+    char c = buffer[position];
+    if (c == '\n') {
+      scan->inLongBlankLine = false;
+      scan->scanStart = position + 1;
+      return true;
+    }
+    if (c == '\r') {
+      // Part of the line end only right before the line feed, or as the input's last byte.
+      if (position + 1 == scan->dataEnd) {
+        break;
+      }
+      if (buffer[position + 1] != '\n') {
+        return false;
+      }
+    } else if (!IsBlank(c)) {
+      return false;
+    }
+    ++position;
+  }
+  if (scan->sourceEnded) {
+    scan->inLongBlankLine = false;
+    position = scan->dataEnd;
+  }
+  scan->scanStart = position;
+  return true;
+}
+
+// Scans the complete lines of the buffer (and the last line at the end of the input).
+// False when the scan failed.
+bool ScanLines(InputScan* scan, ScanBatch* batch) {
+  char* buffer = scan->buffer.get();
+  const char* const dataEnd = buffer + scan->dataEnd;
+  const char* position = buffer + scan->scanStart;
+  batch->begin = position;
+  batch->fileOffset = scan->bufferOffset + scan->scanStart;
+  while (position != dataEnd) {
     const char* lineFeed = static_cast<const char*>(
-        std::memchr(position, '\n', static_cast<size_t>(bufferEnd - position)));
-    const char* textEnd = lineFeed != nullptr ? lineFeed : bufferEnd;
-    const char* next = lineFeed != nullptr ? lineFeed + 1 : bufferEnd;
-    // A carriage return before the line feed (or at the very end) belongs to the line end.
+        std::memchr(position, '\n', static_cast<size_t>(dataEnd - position)));
+    const char* textEnd = lineFeed;
+    const char* next = lineFeed + 1;
+    if (lineFeed == nullptr) {
+      if (!scan->sourceEnded) {
+        break;
+      }
+      // The last line of the input, without a line feed; a last carriage return ends it too.
+      textEnd = dataEnd;
+      next = dataEnd;
+    }
     bool carriageReturn = textEnd != position && textEnd[-1] == '\r';
     if (carriageReturn) {
       --textEnd;
     }
     size_t length = static_cast<size_t>(textEnd - position);
-    if (firstLine) {
+    if (scan->firstLine) {
       // The first line starts with ":" or "S", so it is never blank.
       if (carriageReturn && lineFeed != nullptr) {
-        lineEnd = "\r\n";
+        scan->lineEnd = "\r\n";
       }
-      firstLine = false;
-    } else if (IsBlankLine(position, length)) {
+      scan->firstLine = false;
+    } else if (IsBlankText(position, length)) {
       position = next;
       continue;
     }
-    // A longer line is refused whole: its pieces would be read as bogus records.
     if (length > kMaxLineLength) {
-      Message(kL3304InvalidFileFormat, name.c_str());
+      Fail(scan, kL3304InvalidFileFormat);
       return false;
     }
-    CodePlacement placement;
-    if (format == IntelHex) {
-      if (!ReadIntelHexLine(position, length, &addressState, &intelHexLines)) {
-        return false;
-      }
-      placement = intelHexLines.back().placement;
-    } else {
-      if (!ReadSRecordLine(position, length, &sRecordLines)) {
-        return false;
-      }
-      placement = sRecordLines.back().placement;
-    }
-    if (placement == SplitFirst) {
-      pending = true;
-    } else if (placement == SplitSecond) {
-      pending = false;
+    if (!ReadLine(scan, position, length, batch)) {
+      scan->failed = true;
+      return false;
     }
     position = next;
   }
+  batch->end = position;
+  batch->lineEnd = scan->lineEnd;
+  scan->scanStart = static_cast<size_t>(position - buffer);
+  // A line still without its line feed must fit the carry room: 522 characters and a carriage
+  // return. A longer one is refused now, unless it is nothing but blanks so far.
+  size_t open = scan->dataEnd - scan->scanStart;
+  if (open > kCarryRoom || (open == kCarryRoom && buffer[scan->dataEnd - 1] != '\r')) {
+    size_t blankEnd = buffer[scan->dataEnd - 1] == '\r' ? scan->dataEnd - 1 : scan->dataEnd;
+    if (scan->firstLine || !IsBlankText(position, blankEnd - scan->scanStart)) {
+      Fail(scan, kL3304InvalidFileFormat);
+      return false;
+    }
+    scan->inLongBlankLine = true;
+    scan->scanStart = blankEnd;
+  }
+  return true;
+}
+
+}  // namespace
+
+bool OpenInputScan(ByteSource* source, const std::string& name, uint32_t codeAddress,
+                   InputScan* scan) {
+  scan->source = source;
+  scan->name = name;
+  scan->codeField.crcCodeAddress = codeAddress;
+  AllocateBuffer(scan);
+  // A pipe may hand out its first bytes in several pieces; one is enough here.
+  while (!scan->sourceEnded && scan->dataEnd == 0) {
+    PollInterrupt();
+    if (!Refill(scan)) {
+      Fail(scan, kL3300CannotOpenFile);
+      return false;
+    }
+  }
+  // Only the first character decides the form; a lower-case "s" is not an S-record.
+  char first = scan->dataEnd == 0 ? '\0' : scan->buffer[0];
+  if (first != ':' && first != 'S') {
+    Fail(scan, kL3304InvalidFileFormat);
+    return false;
+  }
+  scan->format = first == ':' ? IntelHex : SRecord;
+  return true;
+}
+
+void OpenStretchScan(ByteSource* source, FileFormat format, uint64_t from, uint64_t to,
+                     const ExtendedAddressState& state, InputScan* scan) {
+  scan->source = source;
+  scan->format = format;
+  scan->addressState = state;
+  scan->placing = false;
+  scan->failed = false;
+  scan->firstLine = false;
+  scan->inLongBlankLine = false;
+  scan->sourceEnded = false;
+  scan->scanStart = 0;
+  scan->dataEnd = 0;
+  scan->bufferOffset = from;
+  scan->readPosition = from;
+  scan->readEnd = to;
+  AllocateBuffer(scan);
+}
+
+bool ScanInput(InputScan* scan, ScanBatch* batch) {
+  batch->intelHexLines.clear();
+  batch->sRecordLines.clear();
+  batch->begin = batch->end = nullptr;
+  while (!scan->failed) {
+    PollInterrupt();
+    bool haveLines = scan->scanStart != scan->dataEnd;
+    if (!haveLines && scan->sourceEnded) {
+      return false;
+    }
+    if (scan->inLongBlankLine && !SkipLongBlankLine(scan)) {
+      Fail(scan, kL3304InvalidFileFormat);
+      return false;
+    }
+    if (!scan->inLongBlankLine && haveLines) {
+      if (!ScanLines(scan, batch)) {
+        return false;
+      }
+      if (!batch->intelHexLines.empty() || !batch->sRecordLines.empty()) {
+        return true;
+      }
+    }
+    if (scan->sourceEnded) {
+      continue;
+    }
+    if (!Refill(scan)) {
+      Fail(scan, kL3300CannotOpenFile);
+      return false;
+    }
+  }
+  return false;
+}
+
+bool FinishInputScan(InputScan* scan) {
+  if (scan->failed) {
+    return false;
+  }
   // The first byte of the code field ends a record, but no later record begins with the second.
-  if (pending) {
+  if (scan->pending) {
     Message(kL3315InvalidCodeLocation);
     return false;
   }

@@ -1,9 +1,8 @@
 // Intel HEX lines: the reader and the field accessors of a stored record.
 #include "input/intel_hex_reader.h"
 
-#include "base/messages.h"
-#include "input/code_placement.h"
 #include "base/hex_value.h"
+#include "base/messages.h"
 
 namespace sumwright {
 
@@ -44,11 +43,12 @@ uint32_t RecordAddress(const ExtendedAddressState& state, uint32_t offset) {
 
 // True when the data digits reach every code byte a record placed `placement` holds, so
 // that the code field can be patched into them.
-bool DigitsReachCode(const IntelHexLine& line, uint32_t start, CodePlacement placement) {
+bool DigitsReachCode(const IntelHexLine& line, uint32_t start, uint32_t codeAddress) {
+  CodePlacement placement = line.placement;
   if (placement != Within && placement != SplitFirst && placement != SplitSecond) {
     return true;
   }
-  uint32_t lastCodeByte = placement == SplitFirst ? CrcCodeAddress : CrcCodeAddress + 1;
+  uint32_t lastCodeByte = placement == SplitFirst ? codeAddress : codeAddress + 1;
   uint64_t digitsNeeded = 2 * (static_cast<uint64_t>(lastCodeByte - start) + 1);
   std::string_view data;
   return DataText(line, &data) && data.size() >= digitsNeeded;
@@ -93,33 +93,47 @@ bool RecordSpan(const IntelHexLine& line, uint32_t* start, uint32_t* end) {
   return true;
 }
 
+bool FollowAddressRecord(const IntelHexLine& line, ExtendedAddressState* state) {
+  uint32_t value = 0;
+  if ((line.type != 0x02 && line.type != 0x04) || !ExtensionValue(line, &value)) {
+    return false;
+  }
+  state->value = value;
+  state->kind = line.type;
+  return true;
+}
+
 bool ReadIntelHexLine(const char* text, size_t length, ExtendedAddressState* state,
-                      std::vector<IntelHexLine>* lines) {
+                      CodeField* field, IntelHexLine* line) {
   if (length > UINT16_MAX) {
     return false;
   }
-  IntelHexLine line{text, 0, static_cast<uint16_t>(length), 0, Invalid};
+  *line = IntelHexLine{text, 0, static_cast<uint16_t>(length), 0, Invalid};
   uint32_t type = 0;
-  if (!RecordType(line, &type)) {
+  if (!RecordType(*line, &type)) {
     return false;
   }
-  line.type = static_cast<uint8_t>(type);
+  line->type = static_cast<uint8_t>(type);
   uint32_t offset = 0;
   switch (type) {
     case 0x00: {
       uint32_t start = 0;
       uint32_t end = 0;
       uint32_t count = 0;
-      if (!LoadOffset(line, &offset)) {
+      if (!LoadOffset(*line, &offset)) {
         return false;
       }
-      line.address = RecordAddress(*state, offset);
-      if (!RecordSpan(line, &start, &end) || !ByteCount(line, &count)) {
+      line->address = RecordAddress(*state, offset);
+      if (!RecordSpan(*line, &start, &end) || !ByteCount(*line, &count)) {
         return false;
+      }
+      if (field == nullptr) {
+        break;
       }
       // A record without data bytes is placed by its start alone; it holds no code byte.
-      line.placement = count == 0 ? PlaceEmptyRecord(start) : PlaceCodeField(start, end);
-      if (line.placement == Invalid || !DigitsReachCode(line, start, line.placement)) {
+      line->placement =
+          count == 0 ? PlaceEmptyRecord(start, *field) : PlaceCodeField(start, end, field);
+      if (line->placement == Invalid || !DigitsReachCode(*line, start, field->crcCodeAddress)) {
         Message(kL3315InvalidCodeLocation);
         return false;
       }
@@ -128,30 +142,27 @@ bool ReadIntelHexLine(const char* text, size_t length, ExtendedAddressState* sta
     case 0x01:
     case 0x03:
     case 0x05:
-      line.placement = After;
+      line->placement = After;
       break;
     case 0x02:
     case 0x04: {
-      uint32_t value = 0;
-      if (!ExtensionValue(line, &value)) {
+      if (!FollowAddressRecord(*line, state) || !LoadOffset(*line, &offset)) {
         return false;
       }
-      state->value = value;
-      state->kind = static_cast<int>(type);
-      if (!LoadOffset(line, &offset)) {
-        return false;
+      line->address = RecordAddress(*state, offset);
+      if (field != nullptr) {
+        line->placement = line->address <= field->crcCodeAddress ? Before : After;
       }
-      line.address = RecordAddress(*state, offset);
-      line.placement = line.address <= CrcCodeAddress ? Before : After;
       break;
     }
     case 0xFF:
-      Message(kL2008InvalidAddressRecordType, kValdaneExtended);
+      if (field != nullptr) {
+        Message(kL2008InvalidAddressRecordType, kValdaneExtended);
+      }
       return false;
     default:
       return false;
   }
-  lines->push_back(line);
   return true;
 }
 

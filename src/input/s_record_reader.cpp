@@ -1,7 +1,6 @@
 // S-record lines: the reader and the field accessors of a stored record.
 #include "input/s_record_reader.h"
 
-#include "input/code_placement.h"
 #include "base/hex_value.h"
 
 namespace sumwright {
@@ -72,32 +71,36 @@ bool DataText(const SRecordLine& line, std::string_view* data) {
   return true;
 }
 
-bool ReadSRecordLine(const char* text, size_t length, std::vector<SRecordLine>* lines) {
+bool ReadSRecordLine(const char* text, size_t length, CodeField* field, SRecordLine* line) {
   if (length > UINT16_MAX) {
     return false;
   }
-  SRecordLine line{text, 0, static_cast<uint16_t>(length), 0, Invalid};
+  *line = SRecordLine{text, 0, static_cast<uint16_t>(length), 0, Invalid};
   uint32_t type = 0;
-  if (!RecordType(line, &type)) {
+  if (!RecordType(*line, &type)) {
     return false;
   }
-  line.type = static_cast<uint8_t>(type);
+  line->type = static_cast<uint8_t>(type);
   switch (type) {
     case 0:
-      line.placement = Before;
+      line->placement = Before;
       break;
     case 1:
     case 2:
     case 3: {
       std::string_view data;
-      if (!AddressValue(line, &line.address) || !DataText(line, &data)) {
+      if (!AddressValue(*line, &line->address) || !DataText(*line, &data)) {
         return false;
+      }
+      if (field == nullptr) {
+        break;
       }
       // The span covers whole bytes only; a record without one holds no code byte.
       uint32_t bytes = static_cast<uint32_t>(data.size() / 2);
-      line.placement = bytes == 0 ? PlaceEmptyRecord(line.address)
-                                  : PlaceCodeField(line.address, line.address + bytes - 1u);
-      if (line.placement == Invalid) {
+      line->placement = bytes == 0
+                            ? PlaceEmptyRecord(line->address, *field)
+                            : PlaceCodeField(line->address, line->address + bytes - 1u, field);
+      if (line->placement == Invalid) {
         return false;
       }
       break;
@@ -106,16 +109,15 @@ bool ReadSRecordLine(const char* text, size_t length, std::vector<SRecordLine>* 
     case 8:
     case 9: {
       uint32_t address = 0;
-      if (!AddressValue(line, &address)) {
+      if (!AddressValue(*line, &address)) {
         return false;
       }
-      line.placement = After;
+      line->placement = After;
       break;
     }
     default:
       return false;
   }
-  lines->push_back(line);
   return true;
 }
 

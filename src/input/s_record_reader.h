@@ -4,8 +4,8 @@
 #include <cstddef>
 #include <cstdint>
 #include <string_view>
-#include <vector>
 
+#include "input/code_placement.h"
 #include "input/record_lines.h"
 
 namespace sumwright {
@@ -21,8 +21,9 @@ bool AddressValue(const SRecordLine& line, uint32_t* address);
 // False for other types and for texts that end before the data column.
 bool DataText(const SRecordLine& line, std::string_view* data);
 
-// Reads one line (text without its line end) and appends its record to `lines`. False, without
-// a message, when the line is refused; nothing is appended then.
-bool ReadSRecordLine(const char* text, size_t length, std::vector<SRecordLine>* lines);
+// Reads one line (text without its line end) into *line, placed relative to the code field
+// `field`. False, without a message, when the line is refused. With `field` null the line is
+// read again, for its address only, and not placed.
+bool ReadSRecordLine(const char* text, size_t length, CodeField* field, SRecordLine* line);
 
 }  // namespace sumwright

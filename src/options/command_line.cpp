@@ -11,10 +11,6 @@
 #include "options/same_file.h"
 #include "options/subcommand_file.h"
 
-#if !defined(_WIN32)
-#include <sys/stat.h>
-#endif
-
 namespace sumwright {
 
 namespace {
@@ -60,27 +56,6 @@ bool ExamineToken(const std::string& token, OptionState* state) {
   return true;
 }
 
-// Whether the named file can be opened for reading. A directory, which some systems open, and
-// a name holding a NUL byte (the system would see only the part before it) cannot.
-bool CanOpenForReading(const std::string& name) {
-  if (name.find('\0') != std::string::npos) {
-    return false;
-  }
-  std::FILE* file = std::fopen(name.c_str(), "r");
-  if (file == nullptr) {
-    return false;
-  }
-  bool readable = true;
-#if !defined(_WIN32)
-  struct stat status;
-  if (stat(name.c_str(), &status) == 0 && S_ISDIR(status.st_mode)) {
-    readable = false;
-  }
-#endif
-  std::fclose(file);
-  return readable;
-}
-
 }  // namespace
 
 bool ParseCommandLine(int argc, char** argv, OptionState* state) {
@@ -114,7 +89,7 @@ bool ParseCommandLine(int argc, char** argv, OptionState* state) {
   if (state->outputCount == 0) {
     DeriveOutputName(state);
   }
-  CheckInputFile(*state);
+  CheckInputFile(state);
   // The input is never overwritten, whichever spelling of its name the output uses.
   if (state->outputName == state->inputName || NamesSameFile(state->outputName, state->inputName)) {
     Message(kL2011InvalidParameter, "output", state->outputName.c_str());
@@ -182,13 +157,15 @@ void DeriveOutputName(OptionState* state) {
   state->hasOutputName = true;
 }
 
-void CheckInputFile(const OptionState& state) {
-  if (!state.hasInputName) {
+void CheckInputFile(OptionState* state) {
+  if (!state->hasInputName) {
     Message(kL3000NoInputFile);
     throw OptionAbort{};
   }
-  if (!CanOpenForReading(state.inputName)) {
-    Message(kL3300CannotOpenFile, state.inputName.c_str());
+  // A directory, which some systems open, and a name holding a NUL byte (the system would see
+  // only the part before it) cannot be opened either.
+  if (!OpenSourceFile(state->inputName, &state->input)) {
+    Message(kL3300CannotOpenFile, state->inputName.c_str());
     throw OptionAbort{};
   }
 }

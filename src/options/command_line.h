@@ -23,8 +23,9 @@ bool ParseEndianOption(const std::string& token, OptionState* state);
 // OptionAbort after L3000 when there is no input name.
 void DeriveOutputName(OptionState* state);
 
-// Opens the input file once to see that it exists. Throws OptionAbort after L3000 or L3300.
-void CheckInputFile(const OptionState& state);
+// Opens the input file into state->input, where the input scan reads it. Throws OptionAbort
+// after L3000 or L3300.
+void CheckInputFile(OptionState* state);
 
 // Prints L1007 for every option given twice or more (-crc, -output, -endian, -subcommand).
 void ReportDuplicates(const OptionState& state);

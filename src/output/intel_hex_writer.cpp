@@ -3,9 +3,9 @@
 #include "output/intel_hex_writer.h"
 
 #include <cstring>
+#include <string>
 #include <string_view>
 
-#include "base/interrupt.h"
 #include "base/messages.h"
 #include "input/intel_hex_reader.h"
 #include "output/record_text.h"
@@ -19,110 +19,210 @@ constexpr int kWriterModule = 6;
 constexpr int kNoDataText = 101;
 constexpr int kPatchFailed = 102;
 
-constexpr uint32_t kDataRecord = 0x00;
-constexpr uint32_t kSegmentRecord = 0x02;
-constexpr uint32_t kLinearRecord = 0x04;
+constexpr uint8_t kDataRecord = 0x00;
+constexpr uint8_t kSegmentRecord = 0x02;
+constexpr uint8_t kLinearRecord = 0x04;
 
 constexpr int kNoKind = 6;
 
-// ":02000002VVVVCC" or ":02000004VVVVCC" for the output address state.
+// ":02000002VVVVCC" or ":02000004VVVVCC" for an extended address state.
 constexpr size_t kAddressRecordLength = 15;
-void BuildAddressRecord(int kind, uint32_t value, char record[kAddressRecordLength]) {
-  std::memcpy(record, kind == 4 ? ":02000004" : ":02000002", 9);
-  HexDigits(value & 0xFFFFu, 2, record + 9);
-  record[13] = '0';
-  record[14] = '0';
-  ChecksumDigits(IntelHex, record + 1, kAddressRecordLength - 1, record + 13);
+std::string AddressRecord(const ExtendedAddressState& state) {
+  char record[kAddressRecordLength];
+  std::memcpy(record, state.kind == 4 ? ":02000004" : ":02000002", 9);
+  HexDigits(state.value & 0xFFFFu, 2, record + 9);
+  FillChecksum(IntelHex, record, kAddressRecordLength);
+  return std::string(record, kAddressRecordLength);
 }
 
-// ":01OOOO00XXCC": one CRC byte at `address`.
-void WriteOneByteCrcRecord(uint32_t address, const char digits[2], WriterState* state) {
-  char record[13];
-  std::memcpy(record, ":01", 3);
-  HexDigits(address & 0xFFFFu, 2, record + 3);
-  std::memcpy(record + 7, "00", 2);
-  std::memcpy(record + 9, digits, 2);
-  std::memcpy(record + 11, "00", 2);
-  ChecksumDigits(IntelHex, record + 1, sizeof record - 1, record + 11);
-  state->WriteLine(record, sizeof record);
+// ":01OOOO00XX" + checksum: one CRC byte at `address`, filled in later.
+void WriteOneByteCrcRecord(uint32_t address, CodePlacement placement, OutputWriter* writer) {
+  std::string record = ":01";
+  char offset[4];
+  HexDigits(address & 0xFFFFu, 2, offset);
+  record.append(offset, 4).append("000000");
+  WritePendingRecord(writer, &writer->insertedRecords, record, 9, 2, address, placement);
 }
 
-// ":02OOOO00XXXXCC": both CRC bytes at the code address.
-void WriteTwoByteCrcRecord(WriterState* state) {
-  char record[15];
-  std::memcpy(record, ":02", 3);
-  HexDigits(state->codeAddress & 0xFFFFu, 2, record + 3);
-  std::memcpy(record + 7, "00", 2);
-  std::memcpy(record + 9, state->crcDigits, 4);
-  std::memcpy(record + 13, "00", 2);
-  ChecksumDigits(IntelHex, record + 1, sizeof record - 1, record + 13);
-  state->WriteLine(record, sizeof record);
+// ":02OOOO00XXXX" + checksum: both CRC bytes at the code address, filled in later.
+void WriteTwoByteCrcRecord(OutputWriter* writer) {
+  std::string record = ":02";
+  char offset[4];
+  HexDigits(writer->codeAddress & 0xFFFFu, 2, offset);
+  record.append(offset, 4).append("00000000");
+  WritePendingRecord(writer, &writer->insertedRecords, record, 9, 4, writer->codeAddress, Within);
 }
 
 bool SameAddressState(const ExtendedAddressState& a, const ExtendedAddressState& b) {
   return a.kind == b.kind && a.value == b.value;
 }
 
-// True when a data record comes, from `index` on, before any extended address record.
-bool DataRecordFollows(const HexFile& hexFile, size_t index) {
-  const auto& lines = hexFile.intelHexLines;
-  for (; index < lines.size(); ++index) {
-    PollInterrupt();
-    uint32_t type = 0;
-    if (!RecordType(lines[index], &type)) {
-      continue;
-    }
-    if (type == kDataRecord) {
-      return true;
-    }
-    if (type == kSegmentRecord || type == kLinearRecord) {
-      return false;
-    }
-  }
-  return false;
+bool SameText(const IntelHexLine& line, const std::string& text) {
+  return line.length == text.size() && std::memcmp(line.text, text.data(), text.size()) == 0;
 }
 
-}  // namespace
+// Writes `record`, an extended address record of the writer's own. When the input record
+// `next` (the one the CRC records go in front of) is the very same, the input selects this
+// address next anyway: it is written once, and the input's later records expect it. True then.
+bool WriteAddressRecord(const std::string& record, const IntelHexLine* next, OutputWriter* writer) {
+  bool replaces = next != nullptr && SameText(*next, record);
+  if (replaces) {
+    writer->replacedLines.append(record).append(writer->lineEnd, writer->lineEndLength);
+    writer->inputAddressState = writer->outputAddressState;
+  }
+  WriteLine(writer, record.data(), record.size());
+  return replaces;
+}
 
-void TrackAddressRecord(const IntelHexLine& line, WriterState* state) {
-  uint32_t type = 0;
-  uint32_t value = 0;
-  if (!RecordType(line, &type) || (type != kSegmentRecord && type != kLinearRecord) ||
-      !ExtensionValue(line, &value)) {
+// The CRC records are in place. When address records were written for them and the input's
+// extended address differs from the writer's now, a later data record would land elsewhere:
+// the input's address is restored in front of the next data record, if one comes before the
+// input sets an address of its own.
+void FinishInsertion(bool addressWritten, OutputWriter* writer) {
+  writer->inserted = true;
+  writer->firstByteWritten = true;
+  writer->secondByteWritten = true;
+  writer->crcPending = false;
+  FlushSpan(writer);
+  writer->insertEnd = writer->file.Position();
+  if (!addressWritten) {
     return;
   }
-  state->outputAddressState.kind = static_cast<int>(type);
-  state->outputAddressState.value = value;
+  // Base 0 where the input had no extended address yet.
+  ExtendedAddressState restore = writer->inputAddressState;
+  if (restore.kind == kNoKind) {
+    restore.kind = writer->outputAddressState.kind;
+    restore.value = 0;
+  }
+  if (!SameAddressState(restore, writer->outputAddressState)) {
+    writer->restorePending = true;
+    writer->restoreState = restore;
+  }
 }
 
-void CopyRecord(const IntelHexLine& line, WriterState* state) {
-  state->CopyLine(line.text, line.length);
+// Decides the restoring record at the next record after the CRC records: a data record needs it
+// (it goes right after the CRC records), an extended address record makes it needless.
+void ResolveRestore(const IntelHexLine& line, OutputWriter* writer) {
+  if (line.type == kSegmentRecord || line.type == kLinearRecord) {
+    writer->restorePending = false;
+    return;
+  }
+  if (line.type != kDataRecord) {
+    return;
+  }
+  writer->restorePending = false;
+  std::string record = AddressRecord(writer->restoreState);
+  record.append(writer->lineEnd, writer->lineEndLength);
+  FlushSpan(writer);
+  if (writer->file.Position() == writer->insertEnd) {
+    writer->file.Write(record.data(), record.size());
+  } else {
+    writer->file.Splice(writer->insertEnd, 0, record.data(), record.size());
+  }
+  writer->restoreWritten = true;
+  writer->restoreStart = writer->insertEnd;
+  writer->restoreLength = record.size();
+  writer->outputAddressState = writer->restoreState;
 }
 
-void WritePatchedRecord(const IntelHexLine& line, WriterState* state) {
+// Writes the CRC record(s) for a code field that no record holds, in front of `line`. True
+// when `line` was written as one of the writer's address records and so is taken care of.
+bool InsertCrcRecord(const IntelHexLine& line, OutputWriter* writer) {
+  uint32_t c = writer->codeAddress;
+  FlushSpan(writer);
+  writer->insertStart = writer->file.Position();
+  writer->inputAddressState = writer->outputAddressState;
+  bool replaced = false;
+  bool addressWritten = false;
+  if (NeedsAddressRecord(c, writer)) {
+    replaced = WriteAddressRecord(AddressRecord(writer->outputAddressState), &line, writer);
+    addressWritten = true;
+  }
+  if (NeedsAddressRecord(c + 1, writer)) {
+    // The two code bytes need different extended addresses.
+    WriteOneByteCrcRecord(c, SplitFirst, writer);
+    std::string second = AddressRecord(writer->outputAddressState);
+    if (replaced) {
+      // Its twin in the input, if any, is the record after `line`.
+      writer->secondAddressRecord = second;
+      writer->secondAddressPending = true;
+      return true;
+    }
+    replaced = WriteAddressRecord(second, &line, writer);
+    WriteOneByteCrcRecord(c + 1, SplitSecond, writer);
+    addressWritten = true;
+  } else {
+    WriteTwoByteCrcRecord(writer);
+  }
+  FinishInsertion(addressWritten, writer);
+  return replaced;
+}
+
+// Completes CRC records waiting for the input record after the one they go in front of (`next`,
+// null at the end of the input). True when `next` was written as their address record.
+bool CompleteInsertion(const IntelHexLine* next, OutputWriter* writer) {
+  writer->secondAddressPending = false;
+  bool replaced = WriteAddressRecord(writer->secondAddressRecord, next, writer);
+  WriteOneByteCrcRecord(writer->codeAddress + 1, SplitSecond, writer);
+  FinishInsertion(true, writer);
+  return replaced;
+}
+
+void WritePatchedRecord(const IntelHexLine& line, OutputWriter* writer) {
   std::string_view data;
   if (!DataText(line, &data)) {
     ReportInternalError(kWriterModule, kNoDataText);
   }
-  size_t length = line.length;
+  std::string record(line.text, line.length);
   size_t dataOffset = static_cast<size_t>(data.data() - line.text);
-  // A data text exists, so the record has at least its ten columns and the checksum pair.
-  char* record = state->file->Reserve(length + state->lineEndLength);
-  std::memcpy(record, line.text, length);
-  if (!PatchCrcDigits(line.placement, line.address, state->codeAddress, state->crcDigits,
-                      record + dataOffset, data.size())) {
+  // The digits are filled in with the CRC later; patching now shows that they can be.
+  const char kAnyDigits[4] = {'0', '0', '0', '0'};
+  std::string trial = record;
+  if (!PatchCrcDigits(line.placement, line.address, writer->codeAddress, kAnyDigits,
+                      &trial[dataOffset], data.size())) {
     ReportInternalError(kWriterModule, kPatchFailed);
   }
-  record[length - 2] = '0';
-  record[length - 1] = '0';
-  ChecksumDigits(IntelHex, record + 1, length - 1, record + length - 2);
-  std::memcpy(record + length, state->lineEnd, state->lineEndLength);
-  state->file->Advance(length + state->lineEndLength);
-  state->NoteCodeBytesWritten(line.placement);
+  WritePendingRecord(writer, &writer->holders, record, dataOffset, data.size(), line.address,
+                     line.placement);
+  NoteCodeBytesWritten(writer, line.placement);
 }
 
-bool NeedsAddressRecord(uint32_t address, WriterState* state) {
-  ExtendedAddressState& current = state->outputAddressState;
+void WriteRecord(const IntelHexLine& line, const ScanBatch& batch, OutputWriter* writer) {
+  if (writer->secondAddressPending && CompleteInsertion(&line, writer)) {
+    return;
+  }
+  if (writer->restorePending) {
+    ResolveRestore(line, writer);
+  }
+  if (HoldsCodeByte(line.placement)) {
+    if (writer->inserted && !writer->holderSeen) {
+      UndoInsertion(writer);
+    }
+    writer->holderSeen = true;
+    WritePatchedRecord(line, writer);
+    return;
+  }
+  if (!writer->holderSeen && !writer->inserted) {
+    if (line.placement == After) {
+      if (InsertCrcRecord(line, writer)) {
+        return;
+      }
+      if (writer->restorePending) {
+        ResolveRestore(line, writer);
+      }
+    } else {
+      // Until the code field has its place, the extended address of the records before it is
+      // followed in the output.
+      FollowAddressRecord(line, &writer->outputAddressState);
+    }
+  }
+  CopyLine(writer, batch, line.text, line.length);
+}
+
+}  // namespace
+
+bool NeedsAddressRecord(uint32_t address, OutputWriter* writer) {
+  ExtendedAddressState& current = writer->outputAddressState;
   uint32_t page = current.kind == 4 ? address >> 16 : (address >> 4) & 0xFFFF000u;
   // A segment base that is not the start of the address's 64 KB page (a segment value that is
   // not a multiple of 0x1000) would move a record at the address's low 16 bits elsewhere, so
@@ -142,102 +242,28 @@ bool NeedsAddressRecord(uint32_t address, WriterState* state) {
     }
     current.value = page >> 12;
     current.kind = 4;
-    state->linearRecordIssued = true;
+    writer->linearRecordIssued = true;
     return true;
   }
-  if (state->linearRecordIssued) {
+  if (writer->linearRecordIssued) {
     return false;
   }
-  state->linearRecordIssued = true;
+  writer->linearRecordIssued = true;
   return true;
 }
 
-void WriteAddressRecord(const HexFile& hexFile, WriterState* state) {
-  char record[kAddressRecordLength];
-  BuildAddressRecord(state->outputAddressState.kind, state->outputAddressState.value, record);
-  const auto& lines = hexFile.intelHexLines;
-  if (state->cursor < lines.size()) {
-    const IntelHexLine& next = lines[state->cursor];
-    if (next.length == kAddressRecordLength &&
-        std::memcmp(next.text, record, kAddressRecordLength) == 0) {
-      // The input selects this very address next: write it once, and the input's later
-      // records expect it.
-      ++state->cursor;
-      state->inputAddressState = state->outputAddressState;
-    }
+void WriteIntelHexRecords(const ScanBatch& batch, OutputWriter* writer) {
+  for (const IntelHexLine& line : batch.intelHexLines) {
+    WriteRecord(line, batch, writer);
   }
-  state->WriteLine(record, sizeof record);
+  FlushSpan(writer);
 }
 
-void InsertCrcRecord(const HexFile& hexFile, WriterState* state) {
-  uint32_t c = state->codeAddress;
-  state->inputAddressState = state->outputAddressState;
-  bool addressWritten = false;
-  if (NeedsAddressRecord(c, state)) {
-    WriteAddressRecord(hexFile, state);
-    addressWritten = true;
+void FinishIntelHexRecords(OutputWriter* writer) {
+  if (writer->secondAddressPending) {
+    CompleteInsertion(nullptr, writer);
   }
-  if (NeedsAddressRecord(c + 1, state)) {
-    // The two code bytes need different extended addresses.
-    WriteOneByteCrcRecord(c, state->crcDigits, state);
-    WriteAddressRecord(hexFile, state);
-    WriteOneByteCrcRecord(c + 1, state->crcDigits + 2, state);
-    addressWritten = true;
-  } else {
-    WriteTwoByteCrcRecord(state);
-  }
-  state->firstByteWritten = true;
-  state->secondByteWritten = true;
-  state->crcPending = false;
-  if (!addressWritten || !DataRecordFollows(hexFile, state->cursor)) {
-    return;
-  }
-  // A later data record would otherwise land under the writer's extended address: restore the
-  // one the input has in effect there (base 0 when it had none yet).
-  ExtendedAddressState restore = state->inputAddressState;
-  if (restore.kind == kNoKind) {
-    restore.kind = state->outputAddressState.kind;
-    restore.value = 0;
-  }
-  if (SameAddressState(restore, state->outputAddressState)) {
-    return;
-  }
-  char record[kAddressRecordLength];
-  BuildAddressRecord(restore.kind, restore.value, record);
-  state->WriteLine(record, sizeof record);
-  state->outputAddressState = restore;
-}
-
-bool IntelHexStep(const HexFile& hexFile, WriterState* state) {
-  const auto& lines = hexFile.intelHexLines;
-  if (state->cursor >= lines.size()) {
-    return false;
-  }
-  const IntelHexLine& line = lines[state->cursor];
-  if (state->codeHolderFound) {
-    if (HoldsCodeByte(line.placement)) {
-      WritePatchedRecord(line, state);
-    } else {
-      CopyRecord(line, state);
-    }
-    ++state->cursor;
-    return state->cursor < lines.size();
-  }
-  if (state->crcPending) {
-    if (line.placement == After) {
-      // The cursor stays: the record is copied by the next step, unless the writer's own
-      // identical address record already took its place.
-      InsertCrcRecord(hexFile, state);
-      return state->cursor < lines.size();
-    }
-    if (line.placement != Before) {
-      return false;
-    }
-    TrackAddressRecord(line, state);
-  }
-  CopyRecord(line, state);
-  ++state->cursor;
-  return state->cursor < lines.size();
+  writer->restorePending = false;
 }
 
 }  // namespace sumwright

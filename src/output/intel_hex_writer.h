@@ -4,31 +4,22 @@
 
 #include <cstdint>
 
-#include "input/hex_file.h"
-#include "output/writer_state.h"
+#include "input/input_scan.h"
+#include "output/output_writer.h"
 
 namespace sumwright {
 
-// Handles the Intel HEX record under the cursor. When some record of the file holds a code
-// byte, every such record is written with the CRC digits of the bytes it holds and every other
-// record is copied. Otherwise the CRC record (with extended address records where the code
-// address needs them, and one restoring the input's extended address afterwards where a later
-// data record depends on it) goes in front of the first record placed After; records before it
-// are copied and their extended address records followed. True while a record remains.
-bool IntelHexStep(const HexFile& hexFile, WriterState* state);
+// Writes the Intel HEX records of one scanned chunk, in file order. When some record of the file
+// holds a code byte, every such record is written with the CRC digits of the bytes it holds and
+// every other record is copied. Otherwise the CRC record goes in front of the first record
+// placed After, with extended address records where the code address needs them (an input
+// record equal to one of those is not written twice) and, where a later data record depends on
+// it, one that restores the input's extended address; records before it are copied and their
+// extended address records followed.
+void WriteIntelHexRecords(const ScanBatch& batch, OutputWriter* writer);
 
-// Follows an extended address record (02 or 04) of the input in the output address state.
-void TrackAddressRecord(const IntelHexLine& line, WriterState* state);
-
-// Writes the record text unchanged.
-void CopyRecord(const IntelHexLine& line, WriterState* state);
-
-// Writes the record with the CRC digits of the code bytes it holds and a new checksum.
-void WritePatchedRecord(const IntelHexLine& line, WriterState* state);
-
-// Writes the CRC record(s) for a code field that no record holds, in front of the record under
-// the cursor, with the extended address records that the code address needs.
-void InsertCrcRecord(const HexFile& hexFile, WriterState* state);
+// At the end of the input: completes CRC records still waiting for the record after them.
+void FinishIntelHexRecords(OutputWriter* writer);
 
 // True when an extended address record must be written before a record at `address`; updates
 // the output address state (and linearRecordIssued) to the one that record selects.
@@ -37,10 +28,6 @@ void InsertCrcRecord(const HexFile& hexFile, WriterState* state);
 // in effect, except that a segment value other than the page's own is always replaced. A
 // segment base that cannot reach past the first megabyte turns into a linear one; at most one
 // linear record is ever added.
-bool NeedsAddressRecord(uint32_t address, WriterState* state);
-
-// Writes the extended address record of the output address state; an identical input record
-// under the cursor is then skipped, so that it is not written twice.
-void WriteAddressRecord(const HexFile& hexFile, WriterState* state);
+bool NeedsAddressRecord(uint32_t address, OutputWriter* writer);
 
 }  // namespace sumwright

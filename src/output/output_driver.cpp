@@ -1,75 +1,84 @@
-// Writes the output file: the records of the scanned input with the CRC at the code field,
-// through a temporary file that replaces the output name only when it is complete.
+// The output stage: the records of the input with the CRC at the code field, written while the
+// input is scanned and completed once the CRC is known.
+#include "output/output_driver.h"
+
 #include <cstring>
 
-#include "base/interrupt.h"
 #include "base/messages.h"
-#include "input/code_placement.h"
-#include "input/hex_file.h"
 #include "output/intel_hex_writer.h"
-#include "output/output_file.h"
 #include "output/record_text.h"
 #include "output/s_record_writer.h"
-#include "output/writer_state.h"
 
 namespace sumwright {
 
 namespace {
 
-// True when some record holds a byte of the code field, wherever it stands in the list.
-template <typename Line>
-bool AnyCodeHolder(const std::vector<Line>& lines) {
-  for (const Line& line : lines) {
-    if (HoldsCodeByte(line.placement)) {
-      return true;
-    }
-  }
-  return false;
+// Writes the CRC digits that belong to `record` into its text and gives it a new checksum.
+void FillIn(const PendingRecord& record, const char crcDigits[4], OutputWriter* writer) {
+  std::string text = record.text;
+  // The writers checked when they wrote the record that its code digits lie in its data.
+  PatchCrcDigits(record.placement, record.start, writer->codeAddress, crcDigits,
+                 &text[record.dataOffset], record.dataLength);
+  FillChecksum(writer->format, &text[0], text.size());
+  writer->file.WriteAt(record.offset, text.data(), text.size());
 }
 
 }  // namespace
 
-bool HexFile::WriteOutput(const std::string& name, uint32_t crcValue, ByteOrder byteOrder) {
-  bool (*step)(const HexFile&, WriterState*) = nullptr;
-  WriterState state;
-  if (format == IntelHex) {
-    step = IntelHexStep;
-    state.codeHolderFound = AnyCodeHolder(intelHexLines);
-  } else if (format == SRecord) {
-    step = SRecordStep;
-    state.codeHolderFound = AnyCodeHolder(sRecordLines);
+void OpenOutput(const std::string& name, FileFormat format, uint32_t codeAddress,
+                OutputWriter* writer) {
+  writer->outputName = name;
+  writer->format = format;
+  writer->codeAddress = codeAddress;
+  writer->created = writer->file.Create(name);
+}
+
+void WriteRecords(const ScanBatch& batch, OutputWriter* writer) {
+  if (!writer->created) {
+    return;
+  }
+  writer->lineEnd = batch.lineEnd;
+  writer->lineEndLength = std::strlen(batch.lineEnd);
+  if (writer->format == IntelHex) {
+    WriteIntelHexRecords(batch, writer);
   } else {
+    WriteSRecords(batch, writer);
+  }
+}
+
+bool WriteOutput(uint32_t crcValue, ByteOrder byteOrder, OutputWriter* writer) {
+  if (!writer->created) {
+    Message(kL3300CannotOpenFile, writer->outputName.c_str());
     return false;
   }
-  OutputFile file;
-  if (!file.Create(name)) {
-    Message(kL3300CannotOpenFile, name.c_str());
-    return false;
+  if (writer->format == IntelHex) {
+    FinishIntelHexRecords(writer);
   }
-  state.file = &file;
-  state.inputBegin = inputText.data();
-  state.inputEnd = inputText.data() + inputText.size();
-  state.lineEnd = lineEnd;
-  state.lineEndLength = std::strlen(lineEnd);
-  state.outputName = name;
-  state.codeAddress = CrcCodeAddress;
-  CrcDigits(crcValue, byteOrder, state.crcDigits);
-  bool more = true;
-  while (more) {
-    PollInterrupt();
-    more = step(*this, &state);
-  }
-  if (state.crcPending) {
+  if (writer->crcPending || writer->failed) {
     // No record gives the code field a place: no output at all.
-    file.Discard();
+    writer->file.Discard();
     return false;
   }
-  if (!file.Commit()) {
-    Message(kL3300CannotOpenFile, name.c_str());
+  char crcDigits[4];
+  CrcDigits(crcValue, byteOrder, crcDigits);
+  for (const PendingRecord& record : writer->holders) {
+    FillIn(record, crcDigits, writer);
+  }
+  for (const PendingRecord& record : writer->insertedRecords) {
+    FillIn(record, crcDigits, writer);
+  }
+  if (!writer->file.Commit()) {
+    Message(kL3300CannotOpenFile, writer->outputName.c_str());
     return false;
   }
-  Message(kL0500GeneratedCrc, CrcCodeAddress);
+  Message(kL0500GeneratedCrc, writer->codeAddress);
   return true;
+}
+
+void AbandonOutput(OutputWriter* writer) {
+  if (writer->created) {
+    writer->file.Discard();
+  }
 }
 
 }  // namespace sumwright

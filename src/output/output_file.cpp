@@ -1,12 +1,13 @@
-// The output file: a temporary file beside the output name, written through one large buffer
-// and renamed over the output name only once it is complete.
+// The output file: a temporary file beside the output name, written through one buffer and
+// renamed over the output name only once it is complete.
 #include "output/output_file.h"
 
 #include <cerrno>
-#include <cstdint>
+#include <cstdio>
 #include <cstring>
 #include <new>
 
+#include "base/file_io.h"
 #include "base/messages.h"
 #include "base/process_exit.h"
 
@@ -33,6 +34,10 @@ constexpr int kWriteFailed = 83;
 constexpr int kMemoryModule = 4;
 constexpr int kAllocationFailed = 105;
 
+constexpr size_t kBufferSize = size_t{256} << 10;
+// Pieces at least this long are written straight from where they are.
+constexpr size_t kDirectWrite = size_t{64} << 10;
+
 // How many names are tried before giving up when others already exist.
 constexpr int kNameAttempts = 100;
 
@@ -53,28 +58,13 @@ unsigned long ProcessNumber() {
 #endif
 }
 
-// Opens `name` for binary writing only when no file of that name exists yet.
-std::FILE* CreateExclusive(const std::string& name) {
+// Opens `name` for binary reading and writing only when no file of that name exists yet.
+int CreateExclusive(const std::string& name) {
 #if defined(_WIN32)
-  int fd = _open(name.c_str(), _O_WRONLY | _O_CREAT | _O_EXCL | _O_BINARY, _S_IREAD | _S_IWRITE);
-  if (fd < 0) {
-    return nullptr;
-  }
-  std::FILE* stream = _fdopen(fd, "wb");
-  if (stream == nullptr) {
-    _close(fd);
-  }
+  return _open(name.c_str(), _O_RDWR | _O_CREAT | _O_EXCL | _O_BINARY, _S_IREAD | _S_IWRITE);
 #else
-  int fd = open(name.c_str(), O_WRONLY | O_CREAT | O_EXCL, 0666);
-  if (fd < 0) {
-    return nullptr;
-  }
-  std::FILE* stream = fdopen(fd, "wb");
-  if (stream == nullptr) {
-    close(fd);
-  }
+  return open(name.c_str(), O_RDWR | O_CREAT | O_EXCL, 0666);
 #endif
-  return stream;
 }
 
 // Replaces `to` by `from`; rename() does not replace an existing file on Windows.
@@ -114,8 +104,8 @@ bool OutputFile::Create(const std::string& name) {
     char suffix[48];
     std::snprintf(suffix, sizeof suffix, ".%lx-%lx.tmp", ProcessNumber(), ++serial);
     std::string candidate = name + suffix;
-    stream = CreateExclusive(candidate);
-    if (stream != nullptr) {
+    descriptor = CreateExclusive(candidate);
+    if (descriptor >= 0) {
       temporaryName = candidate;
       break;
     }
@@ -123,12 +113,11 @@ bool OutputFile::Create(const std::string& name) {
       return false;
     }
   }
-  if (stream == nullptr) {
+  if (descriptor < 0) {
     return false;
   }
-  // The buffer below does the buffering; the stream passes whole blocks straight on.
-  std::setvbuf(stream, nullptr, _IONBF, 0);
   used = 0;
+  flushed = 0;
   activeFile = this;
   SetExitCleanup(RemoveActiveFile);
   if (buffer == nullptr) {
@@ -141,94 +130,102 @@ bool OutputFile::Create(const std::string& name) {
   return true;
 }
 
-void OutputFile::Flush() {
-  if (used == 0) {
+namespace {
+
+[[noreturn]] void WriteFailed(OutputFile* file) {
+  file->Discard();
+  ReportInternalError(kOutputModule, kWriteFailed);
+}
+
+void FlushBuffer(OutputFile* file) {
+  if (file->used == 0) {
     return;
   }
-  if (stream == nullptr || std::fwrite(buffer.get(), 1, used, stream) != used) {
-    Discard();
-    ReportInternalError(kOutputModule, kWriteFailed);
+  if (!WriteAll(file->descriptor, file->buffer.get(), file->used)) {
+    WriteFailed(file);
   }
-  used = 0;
+  file->flushed += file->used;
+  file->used = 0;
 }
 
-char* OutputFile::Reserve(size_t length) {
-  WriteSpan();
-  if (kBufferSize - used < length) {
-    Flush();
+// Puts the position for the next write back at the end of what was written: reads and writes
+// at an offset move it on Windows, and a shortened file must not grow a hole.
+void SeekToEnd(OutputFile* file) {
+#if defined(_WIN32)
+  bool placed = _lseeki64(file->descriptor, static_cast<long long>(file->flushed), SEEK_SET) >= 0;
+#else
+  bool placed = lseek(file->descriptor, static_cast<off_t>(file->flushed), SEEK_SET) >= 0;
+#endif
+  if (!placed) {
+    WriteFailed(file);
   }
-  return buffer.get() + used;
 }
 
-void OutputFile::Write(const char* text, size_t length) {
-  WriteSpan();
-  if (kBufferSize - used < length) {
-    Flush();
-    if (length > kBufferSize) {
-      if (std::fwrite(text, 1, length, stream) != length) {
-        Discard();
-        ReportInternalError(kOutputModule, kWriteFailed);
-      }
-      return;
+}  // namespace
+
+void OutputFile::Write(const char* bytes, size_t length) {
+  if (length >= kDirectWrite) {
+    FlushBuffer(this);
+    if (!WriteAll(descriptor, bytes, length)) {
+      WriteFailed(this);
     }
+    flushed += length;
+    return;
   }
-  std::memcpy(buffer.get() + used, text, length);
+  if (kBufferSize - used < length) {
+    FlushBuffer(this);
+  }
+  std::memcpy(buffer.get() + used, bytes, length);
   used += length;
 }
 
-void OutputFile::WriteLine(const char* text, size_t length, const char* lineEnd,
-                           size_t lineEndLength) {
-  WriteSpan();
-  if (kBufferSize - used >= length + lineEndLength) {
-    // The common case: one record line that fits.
-    std::memcpy(buffer.get() + used, text, length);
-    std::memcpy(buffer.get() + used + length, lineEnd, lineEndLength);
-    used += length + lineEndLength;
+void OutputFile::WriteAt(uint64_t offset, const char* bytes, size_t length) {
+  if (offset >= flushed) {
+    std::memcpy(buffer.get() + (offset - flushed), bytes, length);
     return;
   }
-  Write(text, length);
-  Write(lineEnd, lineEndLength);
+  FlushBuffer(this);
+  if (!WriteAllAt(descriptor, offset, bytes, length)) {
+    WriteFailed(this);
+  }
+  SeekToEnd(this);
 }
 
-void OutputFile::WriteSpan() {
-  if (spanStart == spanEnd) {
-    return;
+void OutputFile::Splice(uint64_t offset, uint64_t removeLength, const char* bytes, size_t length) {
+  FlushBuffer(this);
+  const uint64_t size = flushed;
+  const uint64_t restStart = offset + removeLength;
+  const uint64_t rest = size - restStart;
+  const uint64_t newStart = offset + length;
+  char* block = buffer.get();
+  // Move the rest in blocks: from its end when it moves up, from its start when it moves down,
+  // so that no block overwrites bytes not yet moved.
+  for (uint64_t moved = 0; moved < rest;) {
+    size_t count = rest - moved < kBufferSize ? static_cast<size_t>(rest - moved) : kBufferSize;
+    uint64_t from = newStart > restStart ? restStart + rest - moved - count : restStart + moved;
+    uint64_t to = from - restStart + newStart;
+    size_t got = 0;
+    if (!ReadAt(descriptor, from, block, count, &got) || got != count ||
+        !WriteAllAt(descriptor, to, block, count)) {
+      WriteFailed(this);
+    }
+    moved += count;
   }
-  const char* start = spanStart;
-  size_t length = static_cast<size_t>(spanEnd - spanStart);
-  spanStart = spanEnd = nullptr;
-  Write(start, length);
-}
-
-void OutputFile::CopyInputLine(const char* text, size_t length, const char* lineEnd,
-                               size_t lineEndLength, const char* inputBegin, const char* inputEnd) {
-  const char* afterText = text + length;
-  // The input holds the very line end to be written right after the text.
-  auto at = [](const char* p) { return reinterpret_cast<uintptr_t>(p); };
-  bool lineEndFollows = at(text) >= at(inputBegin) && at(afterText) <= at(inputEnd) &&
-                        at(inputEnd) - at(afterText) >= lineEndLength &&
-                        std::memcmp(afterText, lineEnd, lineEndLength) == 0;
-  if (!lineEndFollows) {
-    WriteLine(text, length, lineEnd, lineEndLength);
-    return;
+  if ((length != 0 && !WriteAllAt(descriptor, offset, bytes, length)) ||
+      (newStart < restStart && !TruncateFile(descriptor, newStart + rest))) {
+    WriteFailed(this);
   }
-  if (text != spanEnd) {
-    WriteSpan();
-    spanStart = text;
-  }
-  spanEnd = afterText + lineEndLength;
+  flushed = newStart + rest;
+  SeekToEnd(this);
 }
 
 bool OutputFile::Commit() {
-  WriteSpan();
-  Flush();
+  FlushBuffer(this);
   // An error the system reports only now (a full disk, a quota) still fails the output.
-  bool closed = std::fflush(stream) == 0;
-  closed = std::fclose(stream) == 0 && closed;
-  stream = nullptr;
+  bool closed = CloseFile(descriptor);
+  descriptor = -1;
   if (!closed) {
-    Discard();
-    ReportInternalError(kOutputModule, kWriteFailed);
+    WriteFailed(this);
   }
   bool renamed = ReplaceFile(temporaryName, finalName);
   if (!renamed) {
@@ -241,16 +238,15 @@ bool OutputFile::Commit() {
 }
 
 void OutputFile::Discard() {
-  if (stream != nullptr) {
-    std::fclose(stream);
-    stream = nullptr;
+  if (descriptor >= 0) {
+    CloseFile(descriptor);
+    descriptor = -1;
   }
   if (!temporaryName.empty()) {
     std::remove(temporaryName.c_str());
     temporaryName.clear();
   }
   used = 0;
-  spanStart = spanEnd = nullptr;
   if (activeFile == this) {
     activeFile = nullptr;
     SetExitCleanup(nullptr);

@@ -16,28 +16,101 @@ constexpr size_t kHeaderLength = 32;
 constexpr size_t kNameDigits = 8;
 constexpr size_t kExtensionDigits = 3;
 
-bool IsHeaderRecord(const SRecordLine& line) {
-  uint32_t type = 0;
-  return RecordType(line, &type) && type == 0;
+// A one-byte record of a split pair: `prefix` (type, count and address) and one CRC byte, both
+// filled in later.
+void WriteOneByteRecord(const char* prefix, uint32_t address, CodePlacement placement,
+                        OutputWriter* writer) {
+  std::string record = prefix;
+  size_t dataOffset = record.size();
+  record.append("0000");
+  WritePendingRecord(writer, &writer->insertedRecords, record, dataOffset, 2, address, placement);
 }
 
-// Fills a checksum placeholder at the end of `record`: one's complement over the text from
-// the count digits on.
-void FillChecksum(char* record, size_t length) {
-  record[length - 2] = '0';
-  record[length - 1] = '0';
-  ChecksumDigits(SRecord, record + 2, length - 2, record + length - 2);
+void WriteSplitCrcRecords(OutputWriter* writer) {
+  if (writer->codeAddress == 0xFFFFu) {
+    WriteOneByteRecord("S104FFFF", 0xFFFFu, SplitFirst, writer);
+    WriteOneByteRecord("S205010000", 0x10000u, SplitSecond, writer);
+  } else {
+    WriteOneByteRecord("S205FFFFFF", 0xFFFFFFu, SplitFirst, writer);
+    WriteOneByteRecord("S30601000000", 0x1000000u, SplitSecond, writer);
+  }
 }
 
-// One record of a split pair: `prefix` (type, count and address), one CRC byte, checksum.
-void WriteOneByteRecord(const char* prefix, const char digits[2], WriterState* state) {
-  char record[16];
-  size_t prefixLength = std::strlen(prefix);
-  std::memcpy(record, prefix, prefixLength);
-  std::memcpy(record + prefixLength, digits, 2);
-  size_t length = prefixLength + 4;
-  FillChecksum(record, length);
-  state->WriteLine(record, length);
+// The CRC record for a code field that no record holds, in front of the record being handled.
+void InsertSRecordCrc(OutputWriter* writer) {
+  uint32_t c = writer->codeAddress;
+  FlushSpan(writer);
+  writer->insertStart = writer->file.Position();
+  if (c == 0xFFFFu || c == 0xFFFFFFu) {
+    // The field straddles the 16-bit or 24-bit boundary: each byte gets the address width
+    // that reaches it.
+    WriteSplitCrcRecords(writer);
+  } else {
+    char record[20];
+    int addressBytes = c <= 0xFFFFu ? 2 : c <= 0xFFFFFFu ? 3 : 4;
+    record[0] = 'S';
+    record[1] = static_cast<char>('0' + addressBytes - 1);
+    HexDigits(static_cast<uint32_t>(addressBytes) + 3, 1, record + 2);
+    HexDigits(c, addressBytes, record + 4);
+    size_t dataOffset = 4 + 2 * static_cast<size_t>(addressBytes);
+    std::memcpy(record + dataOffset, "000000", 6);
+    WritePendingRecord(writer, &writer->insertedRecords, std::string(record, dataOffset + 6),
+                       dataOffset, 4, c, Within);
+  }
+  writer->insertEnd = writer->file.Position();
+  writer->inserted = true;
+  writer->firstByteWritten = true;
+  writer->secondByteWritten = true;
+  writer->crcPending = false;
+}
+
+// The record with the CRC digits of the code bytes it holds, filled in later. False, with
+// nothing written, when its address or data cannot be read or patched.
+bool WritePatchedSRecord(const SRecordLine& line, OutputWriter* writer) {
+  std::string_view data;
+  uint32_t start = 0;
+  if (!AddressValue(line, &start) || !DataText(line, &data)) {
+    return false;
+  }
+  std::string record(line.text, line.length);
+  size_t dataOffset = static_cast<size_t>(data.data() - line.text);
+  const char kAnyDigits[4] = {'0', '0', '0', '0'};
+  std::string trial = record;
+  if (!PatchCrcDigits(line.placement, start, writer->codeAddress, kAnyDigits, &trial[dataOffset],
+                      data.size())) {
+    return false;
+  }
+  WritePendingRecord(writer, &writer->holders, record, dataOffset, data.size(), start,
+                     line.placement);
+  NoteCodeBytesWritten(writer, line.placement);
+  return true;
+}
+
+void WriteRecord(const SRecordLine& line, const ScanBatch& batch, OutputWriter* writer) {
+  if (!writer->sRecordHeaderWritten) {
+    char header[kHeaderLength];
+    BuildSRecordHeader(writer->outputName, header);
+    WriteLine(writer, header, kHeaderLength);
+    writer->sRecordHeaderWritten = true;
+    // The generated header takes the place of the input's own; another first record stays.
+    if (line.type == 0) {
+      return;
+    }
+  }
+  if (HoldsCodeByte(line.placement)) {
+    if (writer->inserted && !writer->holderSeen) {
+      UndoInsertion(writer);
+    }
+    writer->holderSeen = true;
+    if (!WritePatchedSRecord(line, writer)) {
+      writer->failed = true;
+    }
+    return;
+  }
+  if (!writer->holderSeen && !writer->inserted && line.placement == After) {
+    InsertSRecordCrc(writer);
+  }
+  CopyLine(writer, batch, line.text, line.length);
 }
 
 }  // namespace
@@ -59,113 +132,16 @@ void BuildSRecordHeader(const std::string& outputName, char header[kHeaderLength
       HexDigits(static_cast<unsigned char>(extension[i]), 1, header + 24 + 2 * i);
     }
   }
-  FillChecksum(header, kHeaderLength);
+  FillChecksum(SRecord, header, kHeaderLength);
 }
 
-void WriteSRecordHeader(WriterState* state) {
-  char header[kHeaderLength];
-  BuildSRecordHeader(state->outputName, header);
-  state->WriteLine(header, kHeaderLength);
-}
-
-void CopySRecord(const SRecordLine& line, WriterState* state) {
-  state->CopyLine(line.text, line.length);
-}
-
-void WriteSplitCrcRecords(WriterState* state) {
-  if (state->codeAddress == 0xFFFFu) {
-    WriteOneByteRecord("S104FFFF", state->crcDigits, state);
-    WriteOneByteRecord("S205010000", state->crcDigits + 2, state);
-  } else {
-    WriteOneByteRecord("S205FFFFFF", state->crcDigits, state);
-    WriteOneByteRecord("S30601000000", state->crcDigits + 2, state);
-  }
-}
-
-void InsertSRecordCrc(WriterState* state) {
-  uint32_t c = state->codeAddress;
-  if (c == 0xFFFFu || c == 0xFFFFFFu) {
-    // The field straddles the 16-bit or 24-bit boundary: each byte gets the address width
-    // that reaches it.
-    WriteSplitCrcRecords(state);
-    return;
-  }
-  char record[20];
-  int addressBytes = c <= 0xFFFFu ? 2 : c <= 0xFFFFFFu ? 3 : 4;
-  record[0] = 'S';
-  record[1] = static_cast<char>('0' + addressBytes - 1);
-  HexDigits(static_cast<uint32_t>(addressBytes) + 3, 1, record + 2);
-  HexDigits(c, addressBytes, record + 4);
-  size_t position = 4 + 2 * static_cast<size_t>(addressBytes);
-  std::memcpy(record + position, state->crcDigits, 4);
-  size_t length = position + 6;
-  FillChecksum(record, length);
-  state->WriteLine(record, length);
-}
-
-bool WritePatchedSRecord(const SRecordLine& line, WriterState* state) {
-  std::string_view address;
-  std::string_view data;
-  uint32_t start = 0;
-  if (!AddressText(line, &address) || !AddressValue(line, &start) || !DataText(line, &data)) {
-    return false;
-  }
-  // "S", the type, the count as it stands, the address, the data and a new checksum.
-  size_t length = 4 + address.size() + data.size() + 2;
-  char* record = state->file->Reserve(length + state->lineEndLength);
-  record[0] = 'S';
-  record[1] = line.text[1];
-  record[2] = line.text[2];
-  record[3] = line.text[3];
-  std::memcpy(record + 4, address.data(), address.size());
-  char* patched = record + 4 + address.size();
-  std::memcpy(patched, data.data(), data.size());
-  if (!PatchCrcDigits(line.placement, start, state->codeAddress, state->crcDigits, patched,
-                      data.size())) {
-    return false;
-  }
-  FillChecksum(record, length);
-  std::memcpy(record + length, state->lineEnd, state->lineEndLength);
-  state->file->Advance(length + state->lineEndLength);
-  state->NoteCodeBytesWritten(line.placement);
-  return true;
-}
-
-bool SRecordStep(const HexFile& hexFile, WriterState* state) {
-  const auto& lines = hexFile.sRecordLines;
-  if (state->cursor >= lines.size()) {
-    return false;
-  }
-  if (!state->sRecordHeaderWritten) {
-    WriteSRecordHeader(state);
-    state->sRecordHeaderWritten = true;
-    // The generated header takes the place of the input's own; another first record stays.
-    if (IsHeaderRecord(lines[state->cursor])) {
-      ++state->cursor;
+void WriteSRecords(const ScanBatch& batch, OutputWriter* writer) {
+  for (const SRecordLine& line : batch.sRecordLines) {
+    if (!writer->failed) {
+      WriteRecord(line, batch, writer);
     }
-    return state->cursor < lines.size();
   }
-  const SRecordLine& line = lines[state->cursor];
-  if (state->codeHolderFound) {
-    if (HoldsCodeByte(line.placement)) {
-      if (!WritePatchedSRecord(line, state)) {
-        return false;
-      }
-    } else {
-      CopySRecord(line, state);
-    }
-  } else if (state->crcPending && line.placement == After) {
-    // The cursor stays: the record is copied by the next step.
-    InsertSRecordCrc(state);
-    state->firstByteWritten = true;
-    state->secondByteWritten = true;
-    state->crcPending = false;
-    return true;
-  } else {
-    CopySRecord(line, state);
-  }
-  ++state->cursor;
-  return state->cursor < lines.size();
+  FlushSpan(writer);
 }
 
 }  // namespace sumwright

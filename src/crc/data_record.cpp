@@ -1,0 +1,53 @@
+// The image bytes one data record holds, as the CRC reads them.
+#include "crc/data_record.h"
+
+#include <algorithm>
+#include <cstddef>
+
+#include "base/hex_value.h"
+
+namespace sumwright {
+
+namespace {
+
+// The data digits start at `first` and end before the two checksum digits; a text that ends
+// before them holds none.
+std::string_view DataDigits(const char* text, size_t length, size_t first) {
+  size_t digits = length >= first + 2 ? length - first - 2 : 0;
+  return std::string_view(text + first, digits);
+}
+
+}  // namespace
+
+bool ReadDataRecord(const IntelHexLine& line, DataRecord* record) {
+  // The byte count sits in columns 2-3, the data digits from column 10 on. The record type was
+  // read by the reader already; this runs for every record of the file.
+  uint32_t byteCount = 0;
+  if (line.type != 0 || line.length < 3 || !HexByte(line.text + 1, &byteCount) || byteCount == 0) {
+    return false;
+  }
+  std::string_view digits = DataDigits(line.text, line.length, 9);
+  record->start = line.address;
+  record->byteCount = byteCount;
+  record->digits = digits.substr(0, std::min<size_t>(digits.size(), size_t{2} * byteCount));
+  return true;
+}
+
+bool ReadDataRecord(const SRecordLine& line, DataRecord* record) {
+  // The data digits follow the 4, 6 or 8 address digits of S1, S2, S3.
+  if (line.type < 1 || line.type > 3) {
+    return false;
+  }
+  std::string_view digits = DataDigits(line.text, line.length, 4 + 2 * (size_t{line.type} + 1));
+  // Whole bytes only: a lone last digit is not a byte.
+  uint32_t byteCount = static_cast<uint32_t>(digits.size() / 2);
+  if (byteCount == 0) {
+    return false;
+  }
+  record->start = line.address;
+  record->byteCount = byteCount;
+  record->digits = digits.substr(0, size_t{2} * byteCount);
+  return true;
+}
+
+}  // namespace sumwright

@@ -1,0 +1,129 @@
+// Feeds the addresses of the requested ranges into a CRC in ascending order: the bytes handed
+// in where records hold them, 0xFF for every other address.
+#include "crc/range_feed.h"
+
+#include <algorithm>
+#include <cstring>
+#include <new>
+
+#include "base/interrupt.h"
+#include "base/messages.h"
+#include "crc/crc_erased_run.h"
+#include "crc/record_bytes.h"
+
+namespace sumwright {
+
+namespace {
+
+// Internal-error place of exhausted memory in the CRC.
+constexpr int kCrcModule = 4;
+constexpr int kCrcMemory = 65;
+
+// Bytes are collected in a chunk and go through the CRC a chunk at a time, so that its fast
+// forms work on long runs.
+constexpr size_t kChunkSize = 65536;
+
+// Runs of 0xFF up to this length join the chunk; longer runs skip it and go through the
+// erased-run maps, so their cost does not grow with their length.
+constexpr uint64_t kShortErasedRun = 256;
+
+void Flush(RangeFeed* feed) {
+  PollInterrupt();
+  UpdateCrc(&feed->state, feed->chunk.get(), feed->count);
+  feed->count = 0;
+}
+
+void PushData(RangeFeed* feed, const char* digits, size_t digitCount, uint64_t byteCount) {
+  while (byteCount != 0) {
+    if (feed->count == kChunkSize) {
+      Flush(feed);
+    }
+    size_t room = kChunkSize - feed->count;
+    size_t n = byteCount < room ? static_cast<size_t>(byteCount) : room;
+    DecodeDataBytes(digits, digitCount, n, feed->chunk.get() + feed->count);
+    feed->count += n;
+    byteCount -= n;
+    size_t used = std::min(2 * n, digitCount);
+    digits += used;
+    digitCount -= used;
+  }
+}
+
+void PushErased(RangeFeed* feed, uint64_t byteCount) {
+  if (byteCount <= kShortErasedRun) {
+    if (kChunkSize - feed->count < byteCount) {
+      Flush(feed);
+    }
+    std::memset(feed->chunk.get() + feed->count, 0xFF, static_cast<size_t>(byteCount));
+    feed->count += static_cast<size_t>(byteCount);
+    return;
+  }
+  Flush(feed);
+  UpdateCrcErased(&feed->state, byteCount);
+}
+
+}  // namespace
+
+bool StartRangeFeed(CrcAlgorithm algorithm, const std::vector<AddressRange>& ranges,
+                    RangeFeed* feed) {
+  if (!SelectAlgorithm(algorithm, &feed->state) || ranges.empty()) {
+    return false;
+  }
+  feed->ranges = &ranges;
+  feed->rangeIndex = 0;
+  feed->next = 0;
+  feed->count = 0;
+  if (feed->chunk == nullptr) {
+    feed->chunk.reset(new (std::nothrow) uint8_t[kChunkSize]);
+    if (feed->chunk == nullptr) {
+      ReportInternalError(kCrcModule, kCrcMemory);
+    }
+  }
+  return true;
+}
+
+void FeedBytes(RangeFeed* feed, uint64_t start, uint64_t byteCount, const char* digits,
+               size_t digitCount) {
+  const std::vector<AddressRange>& ranges = *feed->ranges;
+  const uint64_t end = start + byteCount;  // one past the last byte
+  while (feed->rangeIndex < ranges.size()) {
+    const AddressRange& range = ranges[feed->rangeIndex];
+    const uint64_t rangeEnd = uint64_t{range.end} + 1;
+    uint64_t from = std::max<uint64_t>(range.start, feed->next);
+    if (from >= end) {
+      return;
+    }
+    if (from < start) {
+      // Addresses of the range below the bytes: no record holds them.
+      uint64_t erasedEnd = std::min(start, rangeEnd);
+      PushErased(feed, erasedEnd - from);
+      feed->next = erasedEnd;
+      if (erasedEnd == rangeEnd) {
+        ++feed->rangeIndex;
+      }
+      continue;
+    }
+    uint64_t to = std::min(end, rangeEnd);
+    uint64_t skip = std::min<uint64_t>(2 * (from - start), digitCount);
+    PushData(feed, digits + skip, digitCount - static_cast<size_t>(skip), to - from);
+    feed->next = to;
+    if (to != rangeEnd) {
+      return;
+    }
+    ++feed->rangeIndex;
+  }
+}
+
+bool FinishRangeFeed(RangeFeed* feed, uint32_t* crc) {
+  const std::vector<AddressRange>& ranges = *feed->ranges;
+  for (; feed->rangeIndex < ranges.size(); ++feed->rangeIndex) {
+    PollInterrupt();
+    const AddressRange& range = ranges[feed->rangeIndex];
+    uint64_t from = std::max<uint64_t>(range.start, feed->next);
+    PushErased(feed, uint64_t{range.end} + 1 - from);
+  }
+  Flush(feed);
+  return TakeResult(feed->state, crc);
+}
+
+}  // namespace sumwright

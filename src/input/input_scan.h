@@ -1,0 +1,83 @@
+// The input scan: reads the input in chunks and turns every line into a placed record.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "base/byte_source.h"
+#include "input/code_placement.h"
+#include "input/record_lines.h"
+
+namespace sumwright {
+
+// The records of one chunk of the input, in file order. Their texts point into [begin, end),
+// the chunk bytes that hold the lines with their line ends, and stay valid until the next
+// ScanInput call.
+struct ScanBatch {
+  const char* begin = nullptr;
+  const char* end = nullptr;
+  uint64_t fileOffset = 0;  // where `begin` lies in the input
+  // The line end of the input's first line ("\n" or "\r\n"); every written line ends with it.
+  const char* lineEnd = "\n";
+  // The records of the input's format; the other list stays empty.
+  std::vector<IntelHexLine> intelHexLines;
+  std::vector<SRecordLine> sRecordLines;
+};
+
+struct InputScan {
+  ByteSource* source = nullptr;
+  std::string name;  // the input's name, for messages
+  FileFormat format = NoFormat;
+  const char* lineEnd = "\n";  // the first line's line end
+  CodeField codeField;
+  ExtendedAddressState addressState;
+  // A record ended at the code address and no record has yet begun at the address after it.
+  bool pending = false;
+  // False when a stretch of the input is read again: records are then neither placed nor
+  // refused with a message.
+  bool placing = true;
+  bool failed = false;
+
+  // The chunk: bytes [scanStart, dataEnd) of `buffer` are read and not yet scanned;
+  // buffer[0] lies at bufferOffset in the input.
+  std::unique_ptr<char[]> buffer;
+  size_t scanStart = 0;
+  size_t dataEnd = 0;
+  uint64_t bufferOffset = 0;
+  bool sourceEnded = false;
+  bool firstLine = true;
+  // Inside a line of blanks too long to keep: its bytes are dropped as they come.
+  bool inLongBlankLine = false;
+  // Reading a stretch again: the input offsets of the next byte to read and of the stretch's end.
+  uint64_t readPosition = 0;
+  uint64_t readEnd = 0;
+};
+
+// Starts the scan of `source`, whose name `name` messages show, for the code field at
+// `codeAddress`: reads the first chunk and takes the form of the input from its first character,
+// ":" for Intel HEX and "S" for S-records. False after L3304 (empty input or another first
+// character) or L3300 (the input cannot be read).
+bool OpenInputScan(ByteSource* source, const std::string& name, uint32_t codeAddress,
+                   InputScan* scan);
+
+// Scans the next chunk into *batch. Blank lines are skipped; a line ends at a line feed, a
+// carriage return before it belonging to the line end, or at the end of the input (where a last
+// carriage return is a line end too). False at the end of the input, and when the scan failed:
+// after L3304 for a line of more than 522 characters, after L3300 when the input cannot be read,
+// or after the line reader's message (if any) for a refused line.
+bool ScanInput(InputScan* scan, ScanBatch* batch);
+
+// True when the whole input was scanned and accepted. False when ScanInput failed, or after
+// L3315 when a record ended at the code address and no later record began at the next one.
+bool FinishInputScan(InputScan* scan);
+
+// Prepares `scan` to read again the lines of `source` (already scanned in `format`) from input
+// offset `from` (a line start) up to `to` (a line end), under the extended address state `state`.
+// The records are not placed and refusals print nothing.
+void OpenStretchScan(ByteSource* source, FileFormat format, uint64_t from, uint64_t to,
+                     const ExtendedAddressState& state, InputScan* scan);
+
+}  // namespace sumwright
