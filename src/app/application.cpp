@@ -3,6 +3,7 @@
 
 #include <cstdio>
 
+#include "base/background_job.h"
 #include "base/messages.h"
 #include "crc/crc_engine.h"
 #include "input/input_scan.h"
@@ -23,8 +24,19 @@ bool RunOptionStage(int argc, char** argv, OptionState* options) {
   }
 }
 
-// The input is read once, a chunk at a time; each chunk's records go to the CRC and to the
-// output before the next chunk is read.
+struct CrcJob {
+  const ScanBatch* batch;
+  CrcEngine* crc;
+};
+
+void FeedCrcJob(void* argument) {
+  auto* job = static_cast<CrcJob*>(argument);
+  FeedCrc(*job->batch, job->crc);
+}
+
+// The input is read once, a chunk at a time. Each chunk's records go to the CRC, on a second
+// thread, and to the output, while the next chunk is read; the scan keeps a batch's records
+// valid until the batch after the next is scanned.
 bool RunStages(int argc, char** argv, OptionState* options) {
   if (!RunOptionStage(argc, argv, options)) {
     return false;
@@ -40,13 +52,17 @@ bool RunStages(int argc, char** argv, OptionState* options) {
   bool crcStarted = StartCrc(options->crcAlgorithm, options->ranges, &crc);
   OutputWriter output;
   OpenOutput(options->outputName, scan.format, options->codeAddress, &output);
-  ScanBatch batch;
-  while (ScanInput(&scan, &batch)) {
+  ScanBatch batches[2];
+  CrcJob jobs[2];
+  BackgroundJob crcThread;
+  for (int turn = 0; ScanInput(&scan, &batches[turn]); turn ^= 1) {
     if (crcStarted) {
-      FeedCrc(batch, &crc);
+      jobs[turn] = CrcJob{&batches[turn], &crc};
+      StartJob(&crcThread, FeedCrcJob, &jobs[turn]);
     }
-    WriteRecords(batch, &output);
+    WriteRecords(batches[turn], &output);
   }
+  WaitForJob(&crcThread);
   uint32_t crcValue = 0;
   if (!FinishInputScan(&scan) || !crcStarted ||
       !Compute(&crc, &options->input, scan.format, &crcValue)) {

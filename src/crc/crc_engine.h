@@ -26,7 +26,8 @@ struct CrcEngine {
 // algorithm or an empty range list.
 bool StartCrc(CrcAlgorithm algorithm, const std::vector<AddressRange>& ranges, CrcEngine* engine);
 
-// Takes the data records of one scanned chunk, in file order.
+// Takes the data records of one scanned chunk, in file order. Neither polls for Ctrl+C nor ends
+// the process, so it may run on a thread of its own.
 void FeedCrc(const ScanBatch& batch, CrcEngine* engine);
 
 // Finishes the CRC once the whole input was scanned and stores it in *crc: over every address of

@@ -28,12 +28,18 @@ constexpr size_t kChunkSize = 65536;
 constexpr uint64_t kShortErasedRun = 256;
 
 void Flush(RangeFeed* feed) {
-  PollInterrupt();
   UpdateCrc(&feed->state, feed->chunk.get(), feed->count);
   feed->count = 0;
 }
 
 void PushData(RangeFeed* feed, const char* digits, size_t digitCount, uint64_t byteCount) {
+  if (byteCount <= kChunkSize - feed->count) {
+    // The usual case: one record's bytes, and room for them.
+    DecodeDataBytes(digits, digitCount, static_cast<size_t>(byteCount),
+                    feed->chunk.get() + feed->count);
+    feed->count += static_cast<size_t>(byteCount);
+    return;
+  }
   while (byteCount != 0) {
     if (feed->count == kChunkSize) {
       Flush(feed);
@@ -86,6 +92,20 @@ void FeedBytes(RangeFeed* feed, uint64_t start, uint64_t byteCount, const char* 
                size_t digitCount) {
   const std::vector<AddressRange>& ranges = *feed->ranges;
   const uint64_t end = start + byteCount;  // one past the last byte
+  // The usual case: the bytes lie inside the range being fed.
+  if (feed->rangeIndex < ranges.size()) {
+    const AddressRange& range = ranges[feed->rangeIndex];
+    const uint64_t rangeEnd = uint64_t{range.end} + 1;
+    if (start >= range.start && end < rangeEnd) {
+      uint64_t from = std::max<uint64_t>(range.start, feed->next);
+      if (from < start) {
+        PushErased(feed, start - from);
+      }
+      PushData(feed, digits, digitCount, byteCount);
+      feed->next = end;
+      return;
+    }
+  }
   while (feed->rangeIndex < ranges.size()) {
     const AddressRange& range = ranges[feed->rangeIndex];
     const uint64_t rangeEnd = uint64_t{range.end} + 1;

@@ -48,26 +48,37 @@ void Fail(InputScan* scan, const char* format) {
   scan->failed = true;
 }
 
-void AllocateBuffer(InputScan* scan) {
-  if (scan->buffer == nullptr) {
-    scan->buffer.reset(new (std::nothrow) char[kChunkSize + kCarryRoom]);
-    if (scan->buffer == nullptr) {
-      ReportInternalError(kScanModule, kScanMemory);
+void AllocateBuffers(InputScan* scan) {
+  for (std::unique_ptr<char[]>& buffer : scan->buffers) {
+    if (buffer == nullptr) {
+      buffer.reset(new (std::nothrow) char[kChunkSize + kCarryRoom]);
+      if (buffer == nullptr) {
+        ReportInternalError(kScanModule, kScanMemory);
+      }
     }
   }
+  scan->buffer = scan->buffers[0].get();
+  scan->handedOut = false;
 }
 
 // Moves the unscanned bytes to the front of the buffer and reads more behind them. False on a
 // read error; sourceEnded is set when nothing more comes.
 bool Refill(InputScan* scan) {
-  char* buffer = scan->buffer.get();
+  char* buffer = scan->buffer;
   size_t carried = scan->dataEnd - scan->scanStart;
-  if (scan->scanStart != 0) {
+  if (scan->handedOut) {
+    // The records of the last batch point into this buffer: read into the other one.
+    char* other =
+        scan->buffer == scan->buffers[0].get() ? scan->buffers[1].get() : scan->buffers[0].get();
+    std::memcpy(other, buffer + scan->scanStart, carried);
+    buffer = scan->buffer = other;
+    scan->handedOut = false;
+  } else {
     std::memmove(buffer, buffer + scan->scanStart, carried);
-    scan->bufferOffset += scan->scanStart;
-    scan->scanStart = 0;
-    scan->dataEnd = carried;
   }
+  scan->bufferOffset += scan->scanStart;
+  scan->scanStart = 0;
+  scan->dataEnd = carried;
   size_t room = kChunkSize + kCarryRoom - carried;
   size_t got = 0;
   if (scan->placing) {
@@ -98,20 +109,21 @@ bool ReadLine(InputScan* scan, const char* text, size_t length, ScanBatch* batch
   CodeField* field = scan->placing ? &scan->codeField : nullptr;
   CodePlacement placement;
   if (scan->format == IntelHex) {
-    batch->intelHexLines.emplace_back();
-    if (!ReadIntelHexLine(text, length, &scan->addressState, field, &batch->intelHexLines.back())) {
-      batch->intelHexLines.pop_back();
+    IntelHexLine line;
+    if (!ReadIntelHexLine(text, length, &scan->addressState, field, &line)) {
       return false;
     }
-    placement = batch->intelHexLines.back().placement;
+    batch->intelHexLines.push_back(line);
+    placement = line.placement;
   } else {
-    batch->sRecordLines.emplace_back();
-    if (!ReadSRecordLine(text, length, field, &batch->sRecordLines.back())) {
-      batch->sRecordLines.pop_back();
+    SRecordLine line;
+    if (!ReadSRecordLine(text, length, field, &line)) {
       return false;
     }
-    placement = batch->sRecordLines.back().placement;
+    batch->sRecordLines.push_back(line);
+    placement = line.placement;
   }
+  batch->placements |= 1u << placement;
   if (placement == SplitFirst) {
     scan->pending = true;
   } else if (placement == SplitSecond) {
@@ -124,7 +136,7 @@ bool ReadLine(InputScan* scan, const char* text, size_t length, ScanBatch* batch
 // Returns false when a character other than a blank (or the carriage return of the line end)
 // shows that the line is no blank line after all.
 bool SkipLongBlankLine(InputScan* scan) {
-  const char* buffer = scan->buffer.get();
+  const char* buffer = scan->buffer;
   size_t position = scan->scanStart;
   while (position < scan->dataEnd) {
     char c = buffer[position];
@@ -157,11 +169,12 @@ bool SkipLongBlankLine(InputScan* scan) {
 // Scans the complete lines of the buffer (and the last line at the end of the input).
 // False when the scan failed.
 bool ScanLines(InputScan* scan, ScanBatch* batch) {
-  char* buffer = scan->buffer.get();
+  char* buffer = scan->buffer;
   const char* const dataEnd = buffer + scan->dataEnd;
   const char* position = buffer + scan->scanStart;
   batch->begin = position;
   batch->fileOffset = scan->bufferOffset + scan->scanStart;
+  batch->plain = true;
   while (position != dataEnd) {
     const char* lineFeed = static_cast<const char*>(
         std::memchr(position, '\n', static_cast<size_t>(dataEnd - position)));
@@ -187,8 +200,12 @@ bool ScanLines(InputScan* scan, ScanBatch* batch) {
       }
       scan->firstLine = false;
     } else if (IsBlankText(position, length)) {
+      batch->plain = false;
       position = next;
       continue;
+    }
+    if (lineFeed == nullptr || carriageReturn != (scan->lineEnd[0] == '\r')) {
+      batch->plain = false;
     }
     if (length > kMaxLineLength) {
       Fail(scan, kL3304InvalidFileFormat);
@@ -225,7 +242,7 @@ bool OpenInputScan(ByteSource* source, const std::string& name, uint32_t codeAdd
   scan->source = source;
   scan->name = name;
   scan->codeField.crcCodeAddress = codeAddress;
-  AllocateBuffer(scan);
+  AllocateBuffers(scan);
   // A pipe may hand out its first bytes in several pieces; one is enough here.
   while (!scan->sourceEnded && scan->dataEnd == 0) {
     PollInterrupt();
@@ -259,13 +276,15 @@ void OpenStretchScan(ByteSource* source, FileFormat format, uint64_t from, uint6
   scan->bufferOffset = from;
   scan->readPosition = from;
   scan->readEnd = to;
-  AllocateBuffer(scan);
+  AllocateBuffers(scan);
 }
 
 bool ScanInput(InputScan* scan, ScanBatch* batch) {
   batch->intelHexLines.clear();
   batch->sRecordLines.clear();
   batch->begin = batch->end = nullptr;
+  batch->plain = true;
+  batch->placements = 0;
   while (!scan->failed) {
     PollInterrupt();
     bool haveLines = scan->scanStart != scan->dataEnd;
@@ -281,6 +300,7 @@ bool ScanInput(InputScan* scan, ScanBatch* batch) {
         return false;
       }
       if (!batch->intelHexLines.empty() || !batch->sRecordLines.empty()) {
+        scan->handedOut = true;
         return true;
       }
     }

@@ -22,6 +22,11 @@ struct ScanBatch {
   uint64_t fileOffset = 0;  // where `begin` lies in the input
   // The line end of the input's first line ("\n" or "\r\n"); every written line ends with it.
   const char* lineEnd = "\n";
+  // True when the lines follow each other with nothing skipped between them, each ended by the
+  // first line's line end: [begin, end) then holds their texts and line ends and nothing else.
+  bool plain = true;
+  // Bit 1 << p is set for every placement p among the records.
+  unsigned placements = 0;
   // The records of the input's format; the other list stays empty.
   std::vector<IntelHexLine> intelHexLines;
   std::vector<SRecordLine> sRecordLines;
@@ -42,8 +47,11 @@ struct InputScan {
   bool failed = false;
 
   // The chunk: bytes [scanStart, dataEnd) of `buffer` are read and not yet scanned;
-  // buffer[0] lies at bufferOffset in the input.
-  std::unique_ptr<char[]> buffer;
+  // buffer[0] lies at bufferOffset in the input. Two buffers take turns, so that the records of
+  // one batch stay valid while the next chunk is read into the other.
+  std::unique_ptr<char[]> buffers[2];
+  char* buffer = nullptr;
+  bool handedOut = false;  // `buffer` holds the records of the last batch
   size_t scanStart = 0;
   size_t dataEnd = 0;
   uint64_t bufferOffset = 0;
@@ -63,11 +71,12 @@ struct InputScan {
 bool OpenInputScan(ByteSource* source, const std::string& name, uint32_t codeAddress,
                    InputScan* scan);
 
-// Scans the next chunk into *batch. Blank lines are skipped; a line ends at a line feed, a
-// carriage return before it belonging to the line end, or at the end of the input (where a last
-// carriage return is a line end too). False at the end of the input, and when the scan failed:
-// after L3304 for a line of more than 522 characters, after L3300 when the input cannot be read,
-// or after the line reader's message (if any) for a refused line.
+// Scans the next chunk into *batch. The records of the batch before stay valid until the call
+// after this one, so that another thread may still be reading them. Blank lines are skipped; a line
+// ends at a line feed, a carriage return before it belonging to the line end, or at the end of the
+// input (where a last carriage return is a line end too). False at the end of the input, and when
+// the scan failed: after L3304 for a line of more than 522 characters, after L3300 when the input
+// cannot be read, or after the line reader's message (if any) for a refused line.
 bool ScanInput(InputScan* scan, ScanBatch* batch);
 
 // True when the whole input was scanned and accepted. False when ScanInput failed, or after

@@ -117,22 +117,18 @@ bool ReadIntelHexLine(const char* text, size_t length, ExtendedAddressState* sta
   uint32_t offset = 0;
   switch (type) {
     case 0x00: {
-      uint32_t start = 0;
-      uint32_t end = 0;
       uint32_t count = 0;
-      if (!LoadOffset(*line, &offset)) {
+      if (!LoadOffset(*line, &offset) || !ByteCount(*line, &count)) {
         return false;
       }
-      line->address = RecordAddress(*state, offset);
-      if (!RecordSpan(*line, &start, &end) || !ByteCount(*line, &count)) {
-        return false;
-      }
+      uint32_t start = RecordAddress(*state, offset);
+      line->address = start;
       if (field == nullptr) {
         break;
       }
       // A record without data bytes is placed by its start alone; it holds no code byte.
-      line->placement =
-          count == 0 ? PlaceEmptyRecord(start, *field) : PlaceCodeField(start, end, field);
+      line->placement = count == 0 ? PlaceEmptyRecord(start, *field)
+                                   : PlaceCodeField(start, start + count - 1u, field);
       if (line->placement == Invalid || !DigitsReachCode(*line, start, field->crcCodeAddress)) {
         Message(kL3315InvalidCodeLocation);
         return false;

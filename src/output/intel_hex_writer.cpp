@@ -253,8 +253,17 @@ bool NeedsAddressRecord(uint32_t address, OutputWriter* writer) {
 }
 
 void WriteIntelHexRecords(const ScanBatch& batch, OutputWriter* writer) {
-  for (const IntelHexLine& line : batch.intelHexLines) {
-    WriteRecord(line, batch, writer);
+  if (BatchCopiedWhole(batch, *writer)) {
+    if (!writer->holderSeen && !writer->inserted) {
+      for (const IntelHexLine& line : batch.intelHexLines) {
+        FollowAddressRecord(line, &writer->outputAddressState);
+      }
+    }
+    CopyBatch(writer, batch);
+  } else {
+    for (const IntelHexLine& line : batch.intelHexLines) {
+      WriteRecord(line, batch, writer);
+    }
   }
   FlushSpan(writer);
 }

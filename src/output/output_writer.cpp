@@ -12,6 +12,25 @@ bool HoldsCodeByte(CodePlacement placement) {
   return placement == Within || placement == SplitFirst || placement == SplitSecond;
 }
 
+bool BatchCopiedWhole(const ScanBatch& batch, const OutputWriter& writer) {
+  const unsigned holders = 1u << Within | 1u << SplitFirst | 1u << SplitSecond;
+  if (!batch.plain || writer.secondAddressPending || writer.restorePending ||
+      (batch.placements & holders) != 0) {
+    return false;
+  }
+  // Before the code field has a place, a record placed After gets the CRC record in front.
+  bool placed = writer.holderSeen || writer.inserted;
+  return placed || (batch.placements & 1u << After) == 0;
+}
+
+void CopyBatch(OutputWriter* writer, const ScanBatch& batch) {
+  if (batch.begin != writer->spanEnd) {
+    FlushSpan(writer);
+    writer->spanStart = batch.begin;
+  }
+  writer->spanEnd = batch.end;
+}
+
 void FlushSpan(OutputWriter* writer) {
   if (writer->spanStart != writer->spanEnd) {
     writer->file.Write(writer->spanStart, static_cast<size_t>(writer->spanEnd - writer->spanStart));

@@ -84,6 +84,12 @@ bool HoldsCodeByte(CodePlacement placement);
 // Writes the lines gathered so far.
 void FlushSpan(OutputWriter* writer);
 
+// True when every line of `batch` is copied unchanged, as the writer stands: nothing awaits a
+// record of the batch, no record of it holds a code byte, and none is where a CRC record would be
+// inserted. The writer then takes the batch's bytes in one piece (CopyBatch).
+bool BatchCopiedWhole(const ScanBatch& batch, const OutputWriter& writer);
+void CopyBatch(OutputWriter* writer, const ScanBatch& batch);
+
 // Writes a text and the line end.
 void WriteLine(OutputWriter* writer, const char* text, size_t length);
 

@@ -136,6 +136,11 @@ void BuildSRecordHeader(const std::string& outputName, char header[kHeaderLength
 }
 
 void WriteSRecords(const ScanBatch& batch, OutputWriter* writer) {
+  if (writer->sRecordHeaderWritten && BatchCopiedWhole(batch, *writer)) {
+    CopyBatch(writer, batch);
+    FlushSpan(writer);
+    return;
+  }
   for (const SRecordLine& line : batch.sRecordLines) {
     if (!writer->failed) {
       WriteRecord(line, batch, writer);
