@@ -24,14 +24,19 @@ bool RunOptionStage(int argc, char** argv, OptionState* options) {
   }
 }
 
-struct CrcJob {
+// What the second thread does with one batch: feed the CRC and write the output.
+struct BatchJob {
   const ScanBatch* batch;
-  CrcEngine* crc;
+  CrcEngine* crc;  // null when the CRC could not be started
+  OutputWriter* output;
 };
 
-void FeedCrcJob(void* argument) {
-  auto* job = static_cast<CrcJob*>(argument);
-  FeedCrc(*job->batch, job->crc);
+void RunBatchJob(void* argument) {
+  auto* job = static_cast<BatchJob*>(argument);
+  if (job->crc != nullptr) {
+    FeedCrc(*job->batch, job->crc);
+  }
+  WriteRecords(*job->batch, job->output);
 }
 
 // The input is read once, a chunk at a time. Each chunk's records go to the CRC, on a second
@@ -53,16 +58,21 @@ bool RunStages(int argc, char** argv, OptionState* options) {
   OutputWriter output;
   OpenOutput(options->outputName, scan.format, options->codeAddress, &output);
   ScanBatch batches[2];
-  CrcJob jobs[2];
-  BackgroundJob crcThread;
+  BatchJob jobs[2];
+  BackgroundJob batchThread;
   for (int turn = 0; ScanInput(&scan, &batches[turn]); turn ^= 1) {
-    if (crcStarted) {
-      jobs[turn] = CrcJob{&batches[turn], &crc};
-      StartJob(&crcThread, FeedCrcJob, &jobs[turn]);
+    jobs[turn] = BatchJob{&batches[turn], crcStarted ? &crc : nullptr, &output};
+    StartJob(&batchThread, RunBatchJob, &jobs[turn]);
+    // A write that failed ends the run before any later message, as it would have at once.
+    if (OutputFailed(output)) {
+      WaitForJob(&batchThread);
+      ReportOutputFailure(&output);
     }
-    WriteRecords(batches[turn], &output);
   }
-  WaitForJob(&crcThread);
+  WaitForJob(&batchThread);
+  if (OutputFailed(output)) {
+    ReportOutputFailure(&output);
+  }
   uint32_t crcValue = 0;
   if (!FinishInputScan(&scan) || !crcStarted ||
       !Compute(&crc, &options->input, scan.format, &crcValue)) {

@@ -30,6 +30,27 @@ inline bool FieldValue(const IntelHexLine& line, size_t column, size_t width, ui
   return true;
 }
 
+// The count, address and type fields (columns 2-9) of a data record whose eight digits are all
+// hexadecimal, read in one go: nearly every line of a file is one. False otherwise; the fields
+// are then read one by one, as each record type needs them.
+inline bool DataRecordHeader(const char* text, size_t length, uint32_t* count, uint32_t* offset) {
+  if (length < 9) {
+    return false;
+  }
+  int digits[8];
+  int bad = 0;
+  for (int i = 0; i < 8; ++i) {
+    digits[i] = kHexDigitValue[text[1 + i]];
+    bad |= digits[i];
+  }
+  if (bad < 0 || digits[6] != 0 || digits[7] != 0) {
+    return false;
+  }
+  *count = static_cast<uint32_t>(digits[0] * 16 + digits[1]);
+  *offset = static_cast<uint32_t>(((digits[2] * 16 + digits[3]) * 16 + digits[4]) * 16 + digits[5]);
+  return true;
+}
+
 // Absolute address of a load offset under the extended address in effect; the sums wrap.
 uint32_t RecordAddress(const ExtendedAddressState& state, uint32_t offset) {
   if (state.kind == 2) {
@@ -110,15 +131,16 @@ bool ReadIntelHexLine(const char* text, size_t length, ExtendedAddressState* sta
   }
   *line = IntelHexLine{text, 0, static_cast<uint16_t>(length), 0, Invalid};
   uint32_t type = 0;
-  if (!RecordType(*line, &type)) {
+  uint32_t offset = 0;
+  uint32_t count = 0;
+  bool header = DataRecordHeader(text, length, &count, &offset);
+  if (!header && !RecordType(*line, &type)) {
     return false;
   }
   line->type = static_cast<uint8_t>(type);
-  uint32_t offset = 0;
   switch (type) {
     case 0x00: {
-      uint32_t count = 0;
-      if (!LoadOffset(*line, &offset) || !ByteCount(*line, &count)) {
+      if (!header && (!LoadOffset(*line, &offset) || !ByteCount(*line, &count))) {
         return false;
       }
       uint32_t start = RecordAddress(*state, offset);

@@ -6,7 +6,6 @@
 #include <string>
 #include <string_view>
 
-#include "base/messages.h"
 #include "input/intel_hex_reader.h"
 #include "output/record_text.h"
 
@@ -171,7 +170,8 @@ bool CompleteInsertion(const IntelHexLine* next, OutputWriter* writer) {
 void WritePatchedRecord(const IntelHexLine& line, OutputWriter* writer) {
   std::string_view data;
   if (!DataText(line, &data)) {
-    ReportInternalError(kWriterModule, kNoDataText);
+    NoteInternalError(writer, kWriterModule, kNoDataText);
+    return;
   }
   std::string record(line.text, line.length);
   size_t dataOffset = static_cast<size_t>(data.data() - line.text);
@@ -180,7 +180,8 @@ void WritePatchedRecord(const IntelHexLine& line, OutputWriter* writer) {
   std::string trial = record;
   if (!PatchCrcDigits(line.placement, line.address, writer->codeAddress, kAnyDigits,
                       &trial[dataOffset], data.size())) {
-    ReportInternalError(kWriterModule, kPatchFailed);
+    NoteInternalError(writer, kWriterModule, kPatchFailed);
+    return;
   }
   WritePendingRecord(writer, &writer->holders, record, dataOffset, data.size(), line.address,
                      line.placement);

@@ -3,6 +3,7 @@
 #include "output/output_driver.h"
 
 #include <cstring>
+#include <new>
 
 #include "base/messages.h"
 #include "output/intel_hex_writer.h"
@@ -12,6 +13,12 @@
 namespace sumwright {
 
 namespace {
+
+// Internal-error places of memory for a copy of a record text, by the writer of each format.
+constexpr int kIntelHexWriterModule = 3;
+constexpr int kRecordCopyMemory = 94;
+constexpr int kSRecordWriterModule = 2;
+constexpr int kSRecordCopyMemory = 78;
 
 // Writes the CRC digits that belong to `record` into its text and gives it a new checksum.
 void FillIn(const PendingRecord& record, const char crcDigits[4], OutputWriter* writer) {
@@ -34,22 +41,44 @@ void OpenOutput(const std::string& name, FileFormat format, uint32_t codeAddress
 }
 
 void WriteRecords(const ScanBatch& batch, OutputWriter* writer) {
-  if (!writer->created) {
+  if (!writer->created || OutputFailed(*writer)) {
     return;
   }
   writer->lineEnd = batch.lineEnd;
   writer->lineEndLength = std::strlen(batch.lineEnd);
-  if (writer->format == IntelHex) {
-    WriteIntelHexRecords(batch, writer);
-  } else {
-    WriteSRecords(batch, writer);
+  try {
+    if (writer->format == IntelHex) {
+      WriteIntelHexRecords(batch, writer);
+    } else {
+      WriteSRecords(batch, writer);
+    }
+  } catch (const std::bad_alloc&) {
+    // Memory for a copy of a record text.
+    if (writer->format == IntelHex) {
+      NoteInternalError(writer, kIntelHexWriterModule, kRecordCopyMemory);
+    } else {
+      NoteInternalError(writer, kSRecordWriterModule, kSRecordCopyMemory);
+    }
   }
+}
+
+bool OutputFailed(const OutputWriter& writer) {
+  return writer.file.failed || writer.errorCategory != 0;
+}
+
+void ReportOutputFailure(OutputWriter* writer) {
+  writer->file.ReportFailure();
+  writer->file.Discard();
+  ReportInternalError(writer->errorCategory, writer->errorLocation);
 }
 
 bool WriteOutput(uint32_t crcValue, ByteOrder byteOrder, OutputWriter* writer) {
   if (!writer->created) {
     Message(kL3300CannotOpenFile, writer->outputName.c_str());
     return false;
+  }
+  if (OutputFailed(*writer)) {
+    ReportOutputFailure(writer);
   }
   if (writer->format == IntelHex) {
     FinishIntelHexRecords(writer);

@@ -16,8 +16,17 @@ namespace sumwright {
 void OpenOutput(const std::string& name, FileFormat format, uint32_t codeAddress,
                 OutputWriter* writer);
 
-// Writes the records of one scanned chunk.
+// Writes the records of one scanned chunk. Never ends the process, so that it may run on a
+// second thread: failures are kept for OutputFailed.
 void WriteRecords(const ScanBatch& batch, OutputWriter* writer);
+
+// True when the output can no longer be completed: a write failed, memory ran out, or the
+// writer met a state it cannot handle.
+bool OutputFailed(const OutputWriter& writer);
+
+// Removes what was written and ends the process with the internal error of that failure:
+// (6, 83) for a failed write. Call from the main thread, when the writer is not running.
+[[noreturn]] void ReportOutputFailure(OutputWriter* writer);
 
 // Completes the output once the whole input was scanned: fills in the CRC digits in byteOrder
 // (patched into the records that hold the code field, or in the records of their own) and

@@ -44,9 +44,11 @@ constexpr int kNameAttempts = 100;
 // The file whose removal a process end must take care of; one output is written at a time.
 OutputFile* activeFile = nullptr;
 
+// Runs at a process end, which only the main thread starts, maybe while the second thread is
+// still writing: the name goes, the descriptor stays open until the process is gone.
 void RemoveActiveFile() {
   if (activeFile != nullptr) {
-    activeFile->Discard();
+    std::remove(activeFile->temporaryName.c_str());
   }
 }
 
@@ -132,13 +134,16 @@ bool OutputFile::Create(const std::string& name) {
 
 namespace {
 
-[[noreturn]] void WriteFailed(OutputFile* file) {
-  file->Discard();
-  ReportInternalError(kOutputModule, kWriteFailed);
+// Writes may run on the second thread, which must not end the process: the failure is kept,
+// later writes are dropped, and the main thread reports it (OutputFile::Commit or a check of
+// Failed() between batches).
+void WriteFailed(OutputFile* file) {
+  file->failed = true;
 }
 
 void FlushBuffer(OutputFile* file) {
-  if (file->used == 0) {
+  if (file->used == 0 || file->failed) {
+    file->used = 0;
     return;
   }
   if (!WriteAll(file->descriptor, file->buffer.get(), file->used)) {
@@ -164,6 +169,9 @@ void SeekToEnd(OutputFile* file) {
 }  // namespace
 
 void OutputFile::Write(const char* bytes, size_t length) {
+  if (failed) {
+    return;
+  }
   if (length >= kDirectWrite) {
     FlushBuffer(this);
     if (!WriteAll(descriptor, bytes, length)) {
@@ -180,6 +188,9 @@ void OutputFile::Write(const char* bytes, size_t length) {
 }
 
 void OutputFile::WriteAt(uint64_t offset, const char* bytes, size_t length) {
+  if (failed) {
+    return;
+  }
   if (offset >= flushed) {
     std::memcpy(buffer.get() + (offset - flushed), bytes, length);
     return;
@@ -187,12 +198,16 @@ void OutputFile::WriteAt(uint64_t offset, const char* bytes, size_t length) {
   FlushBuffer(this);
   if (!WriteAllAt(descriptor, offset, bytes, length)) {
     WriteFailed(this);
+    return;
   }
   SeekToEnd(this);
 }
 
 void OutputFile::Splice(uint64_t offset, uint64_t removeLength, const char* bytes, size_t length) {
   FlushBuffer(this);
+  if (failed) {
+    return;
+  }
   const uint64_t size = flushed;
   const uint64_t restStart = offset + removeLength;
   const uint64_t rest = size - restStart;
@@ -208,25 +223,34 @@ void OutputFile::Splice(uint64_t offset, uint64_t removeLength, const char* byte
     if (!ReadAt(descriptor, from, block, count, &got) || got != count ||
         !WriteAllAt(descriptor, to, block, count)) {
       WriteFailed(this);
+      return;
     }
     moved += count;
   }
   if ((length != 0 && !WriteAllAt(descriptor, offset, bytes, length)) ||
       (newStart < restStart && !TruncateFile(descriptor, newStart + rest))) {
     WriteFailed(this);
+    return;
   }
   flushed = newStart + rest;
   SeekToEnd(this);
 }
 
+void OutputFile::ReportFailure() {
+  if (failed) {
+    Discard();
+    ReportInternalError(kOutputModule, kWriteFailed);
+  }
+}
+
 bool OutputFile::Commit() {
   FlushBuffer(this);
   // An error the system reports only now (a full disk, a quota) still fails the output.
-  bool closed = CloseFile(descriptor);
-  descriptor = -1;
-  if (!closed) {
+  if (!CloseFile(descriptor)) {
     WriteFailed(this);
   }
+  descriptor = -1;
+  ReportFailure();
   bool renamed = ReplaceFile(temporaryName, finalName);
   if (!renamed) {
     std::remove(temporaryName.c_str());

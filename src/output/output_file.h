@@ -2,6 +2,7 @@
 // renamed over the output name only once it is complete.
 #pragma once
 
+#include <atomic>
 #include <cstddef>
 #include <cstdint>
 #include <memory>
@@ -16,6 +17,8 @@ struct OutputFile {
   std::unique_ptr<char[]> buffer;
   size_t used = 0;       // bytes waiting in the buffer
   uint64_t flushed = 0;  // bytes in the file before them
+  // A write failed: later writes are dropped, and ReportFailure or Commit reports it.
+  std::atomic<bool> failed{false};
 
   OutputFile() = default;
   OutputFile(const OutputFile&) = delete;
@@ -42,15 +45,17 @@ struct OutputFile {
   void Splice(uint64_t offset, uint64_t removeLength, const char* bytes, size_t length);
 
   // Writes out the buffer, closes the file and renames it over the output name, replacing a
-  // file of that name. False when the rename fails (the temporary file is removed then, an
-  // existing file of that name is untouched, nothing is printed).
+  // file of that name; reports a failed write as ReportFailure does. False when the rename fails
+  // (the temporary file is removed then, an existing file of that name is untouched, nothing is
+  // printed).
   bool Commit();
 
   // Closes and removes the temporary file; the output name is never touched.
   void Discard();
 
-  // Every failed write removes the temporary file and ends the process with internal error
-  // (6, 83).
+  // After a failed write: removes the temporary file and ends the process with internal error
+  // (6, 83). Call from the main thread only, when no other thread writes.
+  void ReportFailure();
 };
 
 }  // namespace sumwright

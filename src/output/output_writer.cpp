@@ -72,6 +72,13 @@ void WritePendingRecord(OutputWriter* writer, std::vector<PendingRecord>* record
   WriteLine(writer, text.data(), text.size());
 }
 
+void NoteInternalError(OutputWriter* writer, int category, int location) {
+  if (writer->errorCategory == 0) {
+    writer->errorLocation = location;
+    writer->errorCategory = category;
+  }
+}
+
 void NoteCodeBytesWritten(OutputWriter* writer, CodePlacement placement) {
   writer->firstByteWritten =
       writer->firstByteWritten || placement == Within || placement == SplitFirst;

@@ -2,6 +2,7 @@
 // ways they put lines into the output.
 #pragma once
 
+#include <atomic>
 #include <cstddef>
 #include <cstdint>
 #include <string>
@@ -55,6 +56,11 @@ struct OutputWriter {
   std::string replacedLines;
   // A record holding a code byte could not be patched: no output is written.
   bool failed = false;
+  // A state the writer cannot handle, as the internal-error category and location the main
+  // thread reports; 0 while there is none. The writer may run on a second thread, which must
+  // not end the process itself.
+  std::atomic<int> errorCategory{0};
+  std::atomic<int> errorLocation{0};
 
   // Intel HEX: the extended address in effect at the writer's position in the output, and the
   // one the input's records expect after the inserted records.
@@ -101,6 +107,9 @@ void CopyLine(OutputWriter* writer, const ScanBatch& batch, const char* text, si
 void WritePendingRecord(OutputWriter* writer, std::vector<PendingRecord>* records,
                         const std::string& text, size_t dataOffset, size_t dataLength,
                         uint32_t start, CodePlacement placement);
+
+// Keeps the first internal error met; the main thread reports it.
+void NoteInternalError(OutputWriter* writer, int category, int location);
 
 // Marks the code bytes a record of `placement` received; clears crcPending once both have.
 void NoteCodeBytesWritten(OutputWriter* writer, CodePlacement placement);
