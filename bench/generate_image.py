@@ -7,6 +7,9 @@ OUTPUT_DIR/image.hex   16-byte data records under extended linear address record
                        page, and an end-of-file record (about 46 MB for 16 MiB)
 OUTPUT_DIR/image.s3    S0 header, 16-byte S3 records and an S7 termination record
 OUTPUT_DIR/tiny.hex    one 16-byte data record and an end-of-file record
+OUTPUT_DIR/large.hex   the Intel HEX form of an image four times the size (about 184 MB)
+OUTPUT_DIR/descending.hex  image.hex with its 64 KiB pages written from the highest down, so
+                       that the records do not ascend
 The image covers addresses 0 to size - 1 with random bytes from the seed, so the same arguments
 always give the same files.
 """
@@ -28,10 +31,11 @@ def s_record(kind, address, width, data):
     return "S%s%s%02X\n" % (kind, body.hex().upper(), (~sum(body)) & 0xFF)
 
 
-def write_intel_hex(path, image):
+def write_intel_hex(path, image, descending=False):
+    pages = range(0, len(image), 0x10000)
     with open(path, "w", newline="\n") as stream:
         lines = []
-        for page_start in range(0, len(image), 0x10000):
+        for page_start in reversed(pages) if descending else pages:
             lines.append(intel_record(0, 4, (page_start >> 16).to_bytes(2, "big")))
             page = image[page_start:page_start + 0x10000]
             for offset in range(0, len(page), RECORD):
@@ -61,8 +65,11 @@ def main():
     image = random.Random(arguments.seed).randbytes(arguments.size)
     write_intel_hex(os.path.join(arguments.output_dir, "image.hex"), image)
     write_s_records(os.path.join(arguments.output_dir, "image.s3"), image)
+    write_intel_hex(os.path.join(arguments.output_dir, "descending.hex"), image, descending=True)
     with open(os.path.join(arguments.output_dir, "tiny.hex"), "w", newline="\n") as stream:
         stream.write(intel_record(0, 0, image[:RECORD]) + intel_record(0, 1, b""))
+    large = random.Random(arguments.seed + 1).randbytes(4 * arguments.size)
+    write_intel_hex(os.path.join(arguments.output_dir, "large.hex"), large)
 
 
 if __name__ == "__main__":

@@ -39,9 +39,8 @@ void RunBatchJob(void* argument) {
   WriteRecords(*job->batch, job->output);
 }
 
-// The input is read once, a chunk at a time. Each chunk's records go to the CRC, on a second
-// thread, and to the output, while the next chunk is read; the scan keeps a batch's records
-// valid until the batch after the next is scanned.
+// The input is read once, a chunk at a time. Each chunk's records go to the CRC and to the
+// output on a second thread, while the main thread reads and scans the chunks after it.
 bool RunStages(int argc, char** argv, OptionState* options) {
   if (!RunOptionStage(argc, argv, options)) {
     return false;
@@ -57,10 +56,13 @@ bool RunStages(int argc, char** argv, OptionState* options) {
   bool crcStarted = StartCrc(options->crcAlgorithm, options->ranges, &crc);
   OutputWriter output;
   OpenOutput(options->outputName, scan.format, options->codeAddress, &output);
-  ScanBatch batches[2];
-  BatchJob jobs[2];
+  // A batch must outlive its job: the second thread has finished it once kMostPending further
+  // jobs were handed over, and the scan keeps it until kScanBuffers further batches are read.
+  static_assert(kScanBuffers > BackgroundJob::kMostPending, "batches must outlive their jobs");
+  ScanBatch batches[kScanBuffers];
+  BatchJob jobs[kScanBuffers];
   BackgroundJob batchThread;
-  for (int turn = 0; ScanInput(&scan, &batches[turn]); turn ^= 1) {
+  for (size_t turn = 0; ScanInput(&scan, &batches[turn]); turn = (turn + 1) % kScanBuffers) {
     jobs[turn] = BatchJob{&batches[turn], crcStarted ? &crc : nullptr, &output};
     StartJob(&batchThread, RunBatchJob, &jobs[turn]);
     // A write that failed ends the run before any later message, as it would have at once.

@@ -1,4 +1,5 @@
-// A second thread that runs one job at a time while the caller goes on with other work.
+// A second thread that runs jobs in the order they are handed to it while the caller goes on
+// with other work.
 #include "base/background_job.h"
 
 #include <system_error>
@@ -11,24 +12,24 @@ namespace sumwright {
 
 namespace {
 
-void Serve(BackgroundJob* job) {
-  std::unique_lock<std::mutex> lock(job->mutex);
+void Serve(BackgroundJob* queue) {
+  std::unique_lock<std::mutex> lock(queue->mutex);
   for (;;) {
-    job->changed.wait(lock, [job] { return job->busy || job->stopping; });
-    if (!job->busy) {
+    queue->changed.wait(lock, [queue] { return queue->pending != 0 || queue->stopping; });
+    if (queue->pending == 0) {
       return;
     }
-    BackgroundJob::Function function = job->function;
-    void* argument = job->argument;
+    BackgroundJob::Job job = queue->jobs[queue->first];
     lock.unlock();
-    function(argument);
+    job.function(job.argument);
     lock.lock();
-    job->busy = false;
-    job->changed.notify_all();
+    queue->first = (queue->first + 1) % BackgroundJob::kMostPending;
+    --queue->pending;
+    queue->changed.notify_all();
   }
 }
 
-void StartThread(BackgroundJob* job) {
+void StartThread(BackgroundJob* queue) {
 #if !defined(_WIN32)
   // The new thread inherits the signal mask in force while it is made.
   sigset_t all;
@@ -37,10 +38,10 @@ void StartThread(BackgroundJob* job) {
   pthread_sigmask(SIG_SETMASK, &all, &previous);
 #endif
   try {
-    job->thread = std::thread(Serve, job);
-    job->started = true;
+    queue->thread = std::thread(Serve, queue);
+    queue->started = true;
   } catch (const std::system_error&) {
-    job->started = false;
+    queue->started = false;
   }
 #if !defined(_WIN32)
   pthread_sigmask(SIG_SETMASK, &previous, nullptr);
@@ -55,38 +56,38 @@ BackgroundJob::~BackgroundJob() {
   }
   {
     std::unique_lock<std::mutex> lock(mutex);
-    changed.wait(lock, [this] { return !busy; });
+    changed.wait(lock, [this] { return pending == 0; });
     stopping = true;
   }
   changed.notify_all();
   thread.join();
 }
 
-void StartJob(BackgroundJob* job, BackgroundJob::Function function, void* argument) {
-  if (!job->started && !job->stopping) {
-    StartThread(job);
-    if (!job->started) {
-      job->stopping = true;  // no second attempt
+void StartJob(BackgroundJob* queue, BackgroundJob::Function function, void* argument) {
+  if (!queue->started && !queue->stopping) {
+    StartThread(queue);
+    if (!queue->started) {
+      queue->stopping = true;  // no second attempt
     }
   }
-  if (!job->started) {
+  if (!queue->started) {
     function(argument);
     return;
   }
-  std::unique_lock<std::mutex> lock(job->mutex);
-  job->changed.wait(lock, [job] { return !job->busy; });
-  job->function = function;
-  job->argument = argument;
-  job->busy = true;
-  job->changed.notify_all();
+  std::unique_lock<std::mutex> lock(queue->mutex);
+  queue->changed.wait(lock, [queue] { return queue->pending < BackgroundJob::kMostPending; });
+  size_t slot = (queue->first + queue->pending) % BackgroundJob::kMostPending;
+  queue->jobs[slot] = BackgroundJob::Job{function, argument};
+  ++queue->pending;
+  queue->changed.notify_all();
 }
 
-void WaitForJob(BackgroundJob* job) {
-  if (!job->started) {
+void WaitForJob(BackgroundJob* queue) {
+  if (!queue->started) {
     return;
   }
-  std::unique_lock<std::mutex> lock(job->mutex);
-  job->changed.wait(lock, [job] { return !job->busy; });
+  std::unique_lock<std::mutex> lock(queue->mutex);
+  queue->changed.wait(lock, [queue] { return queue->pending == 0; });
 }
 
 }  // namespace sumwright

@@ -1,7 +1,9 @@
-// A second thread that runs one job at a time while the caller goes on with other work.
+// A second thread that runs jobs in the order they are handed to it while the caller goes on
+// with other work.
 #pragma once
 
 #include <condition_variable>
+#include <cstddef>
 #include <mutex>
 #include <thread>
 
@@ -9,29 +11,36 @@ namespace sumwright {
 
 struct BackgroundJob {
   using Function = void (*)(void* argument);
+  // How many jobs may be handed over and not yet finished.
+  static constexpr size_t kMostPending = 3;
 
   std::mutex mutex;
   std::condition_variable changed;
   std::thread thread;
   bool started = false;  // the thread runs; when it could not be made, jobs run in the caller
-  bool busy = false;
   bool stopping = false;
-  Function function = nullptr;
-  void* argument = nullptr;
+  struct Job {
+    Function function;
+    void* argument;
+  };
+  Job jobs[kMostPending] = {};
+  size_t first = 0;    // the job the thread runs or runs next
+  size_t pending = 0;  // jobs handed over and not finished
 
   BackgroundJob() = default;
   BackgroundJob(const BackgroundJob&) = delete;
   BackgroundJob& operator=(const BackgroundJob&) = delete;
-  // Waits for the job under way and ends the thread.
+  // Waits for the jobs handed over and ends the thread.
   ~BackgroundJob();
 };
 
-// Runs function(argument) on the second thread, after the job before it has ended. The job must
-// not poll for Ctrl+C or end the process: only the calling thread does. The thread gets no
-// signals, so that Ctrl+C interrupts the caller's waits.
+// Hands function(argument) to the second thread, once fewer than kMostPending jobs are
+// unfinished; so when it returns, every job handed over kMostPending calls ago has finished. A
+// job must not poll for Ctrl+C or end the process: only the calling thread does. The thread
+// gets no signals, so that Ctrl+C interrupts the caller's waits.
 void StartJob(BackgroundJob* job, BackgroundJob::Function function, void* argument);
 
-// Returns once the job under way (if any) has ended.
+// Returns once every job handed over has finished.
 void WaitForJob(BackgroundJob* job);
 
 }  // namespace sumwright

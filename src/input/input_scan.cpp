@@ -83,6 +83,7 @@ void AllocateBuffers(InputScan* scan) {
       }
     }
   }
+  scan->current = 0;
   scan->buffer = scan->buffers[0].get();
   scan->handedOut = false;
 }
@@ -93,11 +94,11 @@ bool Refill(InputScan* scan) {
   char* buffer = scan->buffer;
   size_t carried = scan->dataEnd - scan->scanStart;
   if (scan->handedOut) {
-    // The records of the last batch point into this buffer: read into the other one.
-    char* other =
-        scan->buffer == scan->buffers[0].get() ? scan->buffers[1].get() : scan->buffers[0].get();
-    std::memcpy(other, buffer + scan->scanStart, carried);
-    buffer = scan->buffer = other;
+    // The records of the last batch point into this buffer: read into the next one.
+    scan->current = (scan->current + 1) % kScanBuffers;
+    char* next = scan->buffers[scan->current].get();
+    std::memcpy(next, buffer + scan->scanStart, carried);
+    buffer = scan->buffer = next;
     scan->handedOut = false;
   } else {
     std::memmove(buffer, buffer + scan->scanStart, carried);

@@ -32,6 +32,10 @@ struct ScanBatch {
   std::vector<SRecordLine> sRecordLines;
 };
 
+// The scan reads into this many buffers in turn, so that the records of a batch stay valid while
+// this many less one further batches are scanned.
+constexpr size_t kScanBuffers = 4;
+
 struct InputScan {
   ByteSource* source = nullptr;
   std::string name;  // the input's name, for messages
@@ -47,9 +51,9 @@ struct InputScan {
   bool failed = false;
 
   // The chunk: bytes [scanStart, dataEnd) of `buffer` are read and not yet scanned;
-  // buffer[0] lies at bufferOffset in the input. Two buffers take turns, so that the records of
-  // one batch stay valid while the next chunk is read into the other.
-  std::unique_ptr<char[]> buffers[2];
+  // buffer[0] lies at bufferOffset in the input; it is buffers[current].
+  std::unique_ptr<char[]> buffers[kScanBuffers];
+  size_t current = 0;
   char* buffer = nullptr;
   bool handedOut = false;  // `buffer` holds the records of the last batch
   size_t scanStart = 0;
@@ -71,12 +75,13 @@ struct InputScan {
 bool OpenInputScan(ByteSource* source, const std::string& name, uint32_t codeAddress,
                    InputScan* scan);
 
-// Scans the next chunk into *batch. The records of the batch before stay valid until the call
-// after this one, so that another thread may still be reading them. Blank lines are skipped; a line
-// ends at a line feed, a carriage return before it belonging to the line end, or at the end of the
-// input (where a last carriage return is a line end too). False at the end of the input, and when
-// the scan failed: after L3304 for a line of more than 522 characters, after L3300 when the input
-// cannot be read, or after the line reader's message (if any) for a refused line.
+// Scans the next chunk into *batch. The records of earlier batches stay valid while fewer than
+// kScanBuffers batches have been scanned after them, so that another thread may still read them.
+// Blank lines are skipped; a line ends at a line feed, a carriage return before it belonging to the
+// line end, or at the end of the input (where a last carriage return is a line end too). False at
+// the end of the input, and when the scan failed: after L3304 for a line of more than 522
+// characters, after L3300 when the input cannot be read, or after the line reader's message (if
+// any) for a refused line.
 bool ScanInput(InputScan* scan, ScanBatch* batch);
 
 // True when the whole input was scanned and accepted. False when ScanInput failed, or after
