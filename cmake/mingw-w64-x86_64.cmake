@@ -6,12 +6,16 @@ set(CMAKE_SYSTEM_PROCESSOR x86_64)
 set(SUMWRIGHT_MINGW_PREFIX x86_64-w64-mingw32)
 
 # The posix thread model is preferred (full C++ threading support); the win32 one serves too,
-# since the program uses no threads.
+# since the program uses no threads. The C compiler builds the check of the boot-side header.
 find_program(SUMWRIGHT_MINGW_CXX NAMES ${SUMWRIGHT_MINGW_PREFIX}-g++-posix
                                        ${SUMWRIGHT_MINGW_PREFIX}-g++
                                        ${SUMWRIGHT_MINGW_PREFIX}-g++-win32 REQUIRED)
+find_program(SUMWRIGHT_MINGW_CC NAMES ${SUMWRIGHT_MINGW_PREFIX}-gcc-posix
+                                      ${SUMWRIGHT_MINGW_PREFIX}-gcc
+                                      ${SUMWRIGHT_MINGW_PREFIX}-gcc-win32 REQUIRED)
 find_program(SUMWRIGHT_MINGW_RC NAMES ${SUMWRIGHT_MINGW_PREFIX}-windres)
 set(CMAKE_CXX_COMPILER ${SUMWRIGHT_MINGW_CXX})
+set(CMAKE_C_COMPILER ${SUMWRIGHT_MINGW_CC})
 if(SUMWRIGHT_MINGW_RC)
   set(CMAKE_RC_COMPILER ${SUMWRIGHT_MINGW_RC})
 endif()
