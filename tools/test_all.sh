@@ -1,9 +1,12 @@
 #!/usr/bin/env bash
-# Builds and runs every test: the whole suite under the address and undefined-behaviour
-# sanitizers and again without them, the fuzz targets, the Windows build under Wine, the manual
-# page, the .deb and the CMake module with the example firmware. Stops at the first failure.
+# Installs what the tests need and lacks (tools/install_deps.sh), then builds and runs every test:
+# the whole suite under the address and undefined-behaviour sanitizers and again without them,
+# the fuzz targets, the Windows build under Wine, the manual page, the .deb and the CMake module
+# with the example firmware. Stops at the first failure.
 set -euo pipefail
 cd "$(dirname "$0")/.."
+
+bash tools/install_deps.sh
 
 # ctest and GoogleTest count a skipped test as passed; here it fails the run, unless
 # tools/allowed_skips.txt lets it skip on this processor. Each test run writes a report for this.
