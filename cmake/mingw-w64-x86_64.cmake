@@ -5,11 +5,14 @@ set(CMAKE_SYSTEM_PROCESSOR x86_64)
 
 set(SUMWRIGHT_MINGW_PREFIX x86_64-w64-mingw32)
 
-# The posix thread model: the program runs its CRC on a second std::thread, which the win32
-# model of this compiler lacks.
+# The posix thread model: the program runs its CRC and writes its output on a second
+# std::thread, which the win32 model of this compiler lacks. The C compiler builds the check of
+# the boot-side header.
 find_program(SUMWRIGHT_MINGW_CXX NAMES ${SUMWRIGHT_MINGW_PREFIX}-g++-posix REQUIRED)
+find_program(SUMWRIGHT_MINGW_CC NAMES ${SUMWRIGHT_MINGW_PREFIX}-gcc-posix REQUIRED)
 find_program(SUMWRIGHT_MINGW_RC NAMES ${SUMWRIGHT_MINGW_PREFIX}-windres)
 set(CMAKE_CXX_COMPILER ${SUMWRIGHT_MINGW_CXX})
+set(CMAKE_C_COMPILER ${SUMWRIGHT_MINGW_CC})
 if(SUMWRIGHT_MINGW_RC)
   set(CMAKE_RC_COMPILER ${SUMWRIGHT_MINGW_RC})
 endif()

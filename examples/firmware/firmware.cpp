@@ -1,27 +1,45 @@
-// A stand-in for a firmware program, built with the host compiler. At start-up a real one would
-// compute CRC-16/GENIBUS over its flash (0x0000 to 0x7FFD, erased bytes reading 0xFF) and compare
-// it with the two bytes at 0x7FFE, which the build put there.
-#include <cstdint>
+// A stand-in for a firmware program, built with the host compiler, with the boot check a real
+// boot loader runs before it starts the application: CRC-16/GENIBUS over the 32 KiB of flash
+// from 0x0000 to 0x7FFD (erased bytes read 0xFF), compared with the two bytes at 0x7FFE, high
+// byte first, which sumwright put there when the image was built.
+//
+//   firmware <image.bin>   loads a flat image (as objcopy -O binary writes it) into a flash of
+//                          erased bytes and runs the boot check: status 0 when the image passes.
 #include <cstdio>
+#include <cstring>
+
+#include "sumwright_crc.h"
 
 namespace {
 
-// CRC-16/GENIBUS: polynomial 0x1021, initial value 0xFFFF, not reflected, result complemented.
-std::uint16_t Genibus(const unsigned char* bytes, std::size_t count) {
-  std::uint16_t crc = 0xFFFF;
-  for (std::size_t i = 0; i < count; ++i) {
-    crc = static_cast<std::uint16_t>(crc ^ (bytes[i] << 8));
-    for (int bit = 0; bit < 8; ++bit) {
-      crc = static_cast<std::uint16_t>((crc & 0x8000) != 0 ? (crc << 1) ^ 0x1021 : crc << 1);
-    }
-  }
-  return static_cast<std::uint16_t>(~crc);
+constexpr std::size_t kFlashSize = 0x8000;
+constexpr std::size_t kCodeAddress = 0x7FFE;  // sumwright ... -crc=7FFE=0-7FFD
+
+// The boot check as it runs on the target, `flash` being the start of flash memory.
+bool ImageIsIntact(const unsigned char* flash, uint16_t* computed, uint16_t* stored) {
+  uint16_t crc = sumwright_genibus_init();
+  crc = sumwright_genibus_update(crc, flash, kCodeAddress);
+  *computed = sumwright_genibus_final(crc);
+  *stored = sumwright_read_crc_big(flash + kCodeAddress);
+  return *computed == *stored;
 }
 
 }  // namespace
 
-int main() {
-  const unsigned char check[] = {'1', '2', '3', '4', '5', '6', '7', '8', '9'};
-  std::printf("boot check self-test: %04X (expected D64E)\n", Genibus(check, sizeof check));
-  return Genibus(check, sizeof check) == 0xD64E ? 0 : 1;
+int main(int argc, char** argv) {
+  static unsigned char flash[kFlashSize];
+  std::memset(flash, 0xFF, sizeof flash);  // erased
+  std::FILE* image = argc == 2 ? std::fopen(argv[1], "rb") : nullptr;
+  if (image == nullptr) {
+    std::fprintf(stderr, "usage: firmware <image.bin>\n");
+    return 2;
+  }
+  std::fread(flash, 1, sizeof flash, image);
+  std::fclose(image);
+  uint16_t computed = 0;
+  uint16_t stored = 0;
+  const bool intact = ImageIsIntact(flash, &computed, &stored);
+  std::printf("boot check: CRC %04X, stored %04X: %s\n", computed, stored,
+              intact ? "starting the application" : "image refused");
+  return intact ? 0 : 1;
 }

@@ -30,11 +30,10 @@ import traceback
 try:
     import crcmod
     import intelhex
-except ImportError as error:  # The peers are test tools; without them the test cannot run.
-    print("cross_check: missing peer module: %s" % error)
-    sys.exit(77)
-
-SKIP = 77
+except ImportError as error:  # Without the peers the check cannot run, and that is a failure.
+    print("cross_check: missing peer module (%s): install python3-intelhex and python3-crcmod, "
+          "for example with tools/install_deps.sh" % error)
+    sys.exit(1)
 
 # CRC-16/GENIBUS: register 0xFFFF, final XOR 0xFFFF. crcmod's initCrc is the initial register
 # XORed with xorOut, hence 0. CRC-16/ARC: reflected 0x8005, register 0, no final XOR.
@@ -672,8 +671,9 @@ def main():
     if os.sep in arguments.sumwright:
         arguments.sumwright = os.path.abspath(arguments.sumwright)  # Cases run in their own dir.
     if shutil.which("srec_cat") is None:
-        print("cross_check: srec_cat (Debian package srecord) is not installed")
-        return SKIP
+        print("cross_check: srec_cat (Debian package srecord) is not installed: install it, for "
+              "example with tools/install_deps.sh")
+        return 1
     work_root = arguments.keep or tempfile.mkdtemp(prefix="sumwright_peers_")
     os.makedirs(work_root, exist_ok=True)
     try:
