@@ -204,16 +204,15 @@ bool ScanLines(InputScan* scan, ScanBatch* batch) {
   batch->plain = true;
   while (position != dataEnd) {
     const char* lineFeed = FindLineFeed(position, dataEnd);
-    const char* textEnd = lineFeed;
-    const char* next = lineFeed + 1;
-    if (lineFeed == nullptr) {
-      if (!scan->sourceEnded) {
-        break;
-      }
-      // The last line of the input, without a line feed; a last carriage return ends it too.
-      textEnd = dataEnd;
-      next = dataEnd;
+    const char* textEnd = dataEnd;
+    const char* next = dataEnd;
+    if (lineFeed != nullptr) {
+      textEnd = lineFeed;
+      next = lineFeed + 1;
+    } else if (!scan->sourceEnded) {
+      break;
     }
+    // Without a line feed this is the input's last line; a last carriage return ends it too.
     bool carriageReturn = textEnd != position && textEnd[-1] == '\r';
     if (carriageReturn) {
       --textEnd;

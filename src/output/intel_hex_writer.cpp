@@ -125,7 +125,11 @@ void ResolveRestore(const IntelHexLine& line, OutputWriter* writer) {
 }
 
 // Writes the CRC record(s) for a code field that no record holds, in front of `line`. True
-// when `line` was written as one of the writer's address records and so is taken care of.
+// when `line` was written as the writer's own address record and so is taken care of.
+//
+// Only the address record for c + 1 can have a twin in `line`: the one for c selects the page
+// that holds c, and an input record selecting it lies at or below c, so it is placed Before and
+// never has the CRC records in front of it.
 bool InsertCrcRecord(const IntelHexLine& line, OutputWriter* writer) {
   uint32_t c = writer->codeAddress;
   FlushSpan(writer);
@@ -134,36 +138,19 @@ bool InsertCrcRecord(const IntelHexLine& line, OutputWriter* writer) {
   bool replaced = false;
   bool addressWritten = false;
   if (NeedsAddressRecord(c, writer)) {
-    replaced = WriteAddressRecord(AddressRecord(writer->outputAddressState), &line, writer);
+    WriteAddressRecord(AddressRecord(writer->outputAddressState), nullptr, writer);
     addressWritten = true;
   }
   if (NeedsAddressRecord(c + 1, writer)) {
     // The two code bytes need different extended addresses.
     WriteOneByteCrcRecord(c, SplitFirst, writer);
-    std::string second = AddressRecord(writer->outputAddressState);
-    if (replaced) {
-      // Its twin in the input, if any, is the record after `line`.
-      writer->secondAddressRecord = second;
-      writer->secondAddressPending = true;
-      return true;
-    }
-    replaced = WriteAddressRecord(second, &line, writer);
+    replaced = WriteAddressRecord(AddressRecord(writer->outputAddressState), &line, writer);
     WriteOneByteCrcRecord(c + 1, SplitSecond, writer);
     addressWritten = true;
   } else {
     WriteTwoByteCrcRecord(writer);
   }
   FinishInsertion(addressWritten, writer);
-  return replaced;
-}
-
-// Completes CRC records waiting for the input record after the one they go in front of (`next`,
-// null at the end of the input). True when `next` was written as their address record.
-bool CompleteInsertion(const IntelHexLine* next, OutputWriter* writer) {
-  writer->secondAddressPending = false;
-  bool replaced = WriteAddressRecord(writer->secondAddressRecord, next, writer);
-  WriteOneByteCrcRecord(writer->codeAddress + 1, SplitSecond, writer);
-  FinishInsertion(true, writer);
   return replaced;
 }
 
@@ -189,9 +176,6 @@ void WritePatchedRecord(const IntelHexLine& line, OutputWriter* writer) {
 }
 
 void WriteRecord(const IntelHexLine& line, const ScanBatch& batch, OutputWriter* writer) {
-  if (writer->secondAddressPending && CompleteInsertion(&line, writer)) {
-    return;
-  }
   if (writer->restorePending) {
     ResolveRestore(line, writer);
   }
@@ -270,9 +254,6 @@ void WriteIntelHexRecords(const ScanBatch& batch, OutputWriter* writer) {
 }
 
 void FinishIntelHexRecords(OutputWriter* writer) {
-  if (writer->secondAddressPending) {
-    CompleteInsertion(nullptr, writer);
-  }
   writer->restorePending = false;
 }
 

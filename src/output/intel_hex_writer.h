@@ -18,7 +18,7 @@ namespace sumwright {
 // extended address records followed.
 void WriteIntelHexRecords(const ScanBatch& batch, OutputWriter* writer);
 
-// At the end of the input: completes CRC records still waiting for the record after them.
+// At the end of the input: no data record follows the CRC records any more.
 void FinishIntelHexRecords(OutputWriter* writer);
 
 // True when an extended address record must be written before a record at `address`; updates

@@ -14,8 +14,7 @@ bool HoldsCodeByte(CodePlacement placement) {
 
 bool BatchCopiedWhole(const ScanBatch& batch, const OutputWriter& writer) {
   const unsigned holders = 1u << Within | 1u << SplitFirst | 1u << SplitSecond;
-  if (!batch.plain || writer.secondAddressPending || writer.restorePending ||
-      (batch.placements & holders) != 0) {
+  if (!batch.plain || writer.restorePending || (batch.placements & holders) != 0) {
     return false;
   }
   // Before the code field has a place, a record placed After gets the CRC record in front.

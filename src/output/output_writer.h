@@ -68,10 +68,6 @@ struct OutputWriter {
   ExtendedAddressState inputAddressState;
   // Intel HEX: set once an extended linear address record was written for the code field.
   bool linearRecordIssued = false;
-  // Intel HEX: the second address record of a code field across two pages, waiting to be
-  // compared with the input record after the one it follows.
-  bool secondAddressPending = false;
-  std::string secondAddressRecord;
   // Intel HEX: after inserted address records, the record that gives the input's records their
   // extended address back, waiting until a data record shows it is needed; and where it went.
   bool restorePending = false;

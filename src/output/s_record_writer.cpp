@@ -73,6 +73,8 @@ bool WritePatchedSRecord(const SRecordLine& line, OutputWriter* writer) {
     return false;
   }
   std::string record(line.text, line.length);
+  // A rewritten record starts with "S" whatever the input's first character was.
+  record[0] = 'S';
   size_t dataOffset = static_cast<size_t>(data.data() - line.text);
   const char kAnyDigits[4] = {'0', '0', '0', '0'};
   std::string trial = record;
