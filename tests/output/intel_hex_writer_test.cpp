@@ -224,6 +224,7 @@ TEST(IntelHexWriter, EveryRecordHoldingACodeByteIsPatchedAndNoneInserted) {
       {Lines({kData10, kData0, kEnd}), 4,
        Lines({kData10, ":10000000000102031234060708090A0B0C0D0E0F3B", kEnd})},
       // ... much later: the CRC record inserted before the first of them is taken out again.
+      // (The patched records of these cases are checksummed by hand.)
       {Lines({kData10}) + ManyRecords(0x20) + Lines({":020000040000FA", kData0, kEnd}), 4,
        Lines({kData10}) + ManyRecords(0x20) +
            Lines({":020000040000FA", ":10000000000102031234060708090A0B0C0D0E0F3B", kEnd})},
@@ -286,6 +287,7 @@ TEST(IntelHexWriter, CopiesLinesAcrossChunkBoundaries) {
   // A line end on and around the end of the scan's first read (256 KiB and the 523 bytes kept
   // for a line carried over), a CRC record patched into the first record or inserted before the
   // end record. In a file of CR LF line ends, a line that ends in LF alone is written with CR LF.
+  // The CRC and address records are checksummed by hand.
   const size_t firstRead = (size_t{256} << 10) + 523;
   std::mt19937 random(21);
   for (const char* lineEnd : {"\n", "\r\n", "LF at the boundary"}) {

@@ -188,19 +188,5 @@ TEST(OutputFile, CorrectionsOfWrittenBytesMatchTheSameEditsOfAString) {
   EXPECT_EQ("out.bin\n", dir.Listing());
 }
 
-TEST(OutputFile, DiscardedOrAbandonedFileLeavesNothing) {
-  TempDir dir;
-  {
-    OutputFile file;
-    ASSERT_TRUE(file.Create(dir.Path("one.bin")));
-    file.Write("abc", 3);
-    file.Discard();
-    OutputFile abandoned;
-    ASSERT_TRUE(abandoned.Create(dir.Path("two.bin")));
-    abandoned.Write("abc", 3);
-  }
-  EXPECT_EQ("", dir.Listing());
-}
-
 }  // namespace
 }  // namespace sumwright

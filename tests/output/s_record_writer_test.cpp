@@ -102,7 +102,7 @@ TEST(SRecordWriter, EveryRecordHoldingACodeByteIsPatchedAndNoneInserted) {
        Lines({kOutHeader, "S1130000000102030405060708090A0B0C0D0ED6AD", kData20,
               "S11300104E1112131415161718191A1B1C1D1E1F26", kEnd})},
       // The holder comes much later: the CRC record inserted before the record above the field
-      // is taken out again.
+      // is taken out again. (The S2 records here are checksummed by hand.)
       {Lines({kInputHeader, kData10}) + ManyRecords(0x20) + Lines({kData0, kEnd}), 4, BigEndian,
        Lines({kOutHeader, kData10}) + ManyRecords(0x20) +
            Lines({"S113000000010203D64E060708090A0B0C0D0E0F59", kEnd})},
