@@ -1,4 +1,5 @@
-// Helpers shared by the fuzz targets: line splitting, checks of promises, a quiet stderr.
+// Helpers shared by the fuzz targets: the real scan over a text, checks of promises, a quiet
+// stderr.
 #pragma once
 
 #include <fcntl.h>
@@ -9,38 +10,15 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <memory>
 #include <string_view>
+#include <type_traits>
+#include <vector>
+
+#include "base/byte_source.h"
+#include "input/input_scan.h"
 
 namespace sumwright {
-
-// The longest record text the scan passes to a reader, without its line end.
-constexpr size_t kFuzzMaxLineLength = 522;
-
-// Calls `read(text, length)` for every line of the buffer: a line ends at a line feed, a
-// carriage return before it belongs to the line end, and a line longer than the scan accepts
-// is cut to that length. Stops at the first line for which `read` returns false.
-template <typename Reader>
-void ForEachLine(const uint8_t* data, size_t size, Reader read) {
-  const char* position = reinterpret_cast<const char*>(data);
-  const char* const end = position + size;
-  while (position != end) {
-    const char* lineFeed =
-        static_cast<const char*>(std::memchr(position, '\n', static_cast<size_t>(end - position)));
-    const char* textEnd = lineFeed != nullptr ? lineFeed : end;
-    const char* next = lineFeed != nullptr ? lineFeed + 1 : end;
-    if (textEnd != position && textEnd[-1] == '\r') {
-      --textEnd;
-    }
-    size_t length = static_cast<size_t>(textEnd - position);
-    if (length > kFuzzMaxLineLength) {
-      length = kFuzzMaxLineLength;
-    }
-    if (!read(position, length)) {
-      return;
-    }
-    position = next;
-  }
-}
 
 // A broken promise of the code under test: names it and ends the run as a crash that the fuzzer
 // reports with the input.
@@ -51,6 +29,52 @@ inline void FuzzCheck(bool holds, const char* promise) {
     std::abort();
   }
 }
+
+// Runs the program's input scan over the text [data, data + size) for the code field at
+// `codeAddress` and calls `check(batch, record)` for every record of the form `Line` (IntelHexLine
+// or SRecordLine) that it hands out, after checking what every batch promises: record texts
+// inside the batch, none longer than the scan accepts, no records of the other form. Returns
+// whether the whole text was scanned and accepted; false at once for a text of the other form.
+template <typename Line, typename Check>
+bool ForEachScannedRecord(const uint8_t* data, size_t size, uint32_t codeAddress, Check check) {
+  constexpr bool kIntelHex = std::is_same_v<Line, IntelHexLine>;
+  ByteSource source;
+  SourceFromText(std::string_view(reinterpret_cast<const char*>(data), size), &source);
+  InputScan scan;
+  if (!OpenInputScan(&source, "fuzz", codeAddress, &scan) ||
+      scan.format != (kIntelHex ? IntelHex : SRecord)) {
+    return false;
+  }
+  ScanBatch batch;
+  while (ScanInput(&scan, &batch)) {
+    const std::vector<Line>* lines;
+    if constexpr (kIntelHex) {
+      lines = &batch.intelHexLines;
+      FuzzCheck(batch.sRecordLines.empty(), "a batch holds records of the input's form only");
+    } else {
+      lines = &batch.sRecordLines;
+      FuzzCheck(batch.intelHexLines.empty(), "a batch holds records of the input's form only");
+    }
+    for (const Line& line : *lines) {
+      FuzzCheck(line.text >= batch.begin && line.text + line.length <= batch.end,
+                "a record text lies inside its batch");
+      FuzzCheck(line.length <= 522, "no record text is longer than 522 characters");
+      check(batch, line);
+    }
+  }
+  return FinishInputScan(&scan);
+}
+
+// A copy of a record text in a block of exactly its size, so that a read past its end is
+// caught by the address sanitizer (the scan's chunk holds more bytes behind every line).
+struct ExactCopy {
+  std::unique_ptr<char[]> bytes;
+  size_t length;
+  ExactCopy(const char* text, size_t size) : bytes(new char[size == 0 ? 1 : size]), length(size) {
+    std::memcpy(bytes.get(), text, size);
+  }
+  const char* text() const { return bytes.get(); }
+};
 
 // While it lives, the program's messages on the standard error stream go to /dev/null, so that
 // the fuzzer's own report stays readable; a crash report is printed after it has ended.

@@ -1,8 +1,8 @@
-// Fuzzes the S-record line reader and the field accessors of the records it keeps.
+// Fuzzes the S-record line reader, on the lines the real scan splits and reads, and the field
+// accessors of the records it hands out.
 #include <cstddef>
 #include <cstdint>
 #include <string_view>
-#include <vector>
 
 #include "fuzz_support.h"
 #include "input/code_placement.h"
@@ -10,33 +10,37 @@
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   using namespace sumwright;
-  ClearCodePlacement();
-  CrcCodeAddress = TakeCodeAddress(&data, &size);
-  // Records point into the text, so it must outlive them.
-  std::vector<uint8_t> text(data, data + size);
-  std::vector<SRecordLine> lines;
+  uint32_t codeAddress = TakeCodeAddress(&data, &size);
+  // The scan's reading, followed record by record from exactly sized copies of the texts.
+  CodeField field{codeAddress, false};
   QuietStandardError quiet;
-  ForEachLine(text.data(), text.size(), [&](const char* line, size_t length) {
-    size_t before = lines.size();
-    if (!ReadSRecordLine(line, length, &lines)) {
-      // A refused line appends nothing; later lines are still read, for coverage.
-      FuzzCheck(lines.size() == before, "a refused line adds no record");
-      return true;
-    }
-    FuzzCheck(lines.size() == before + 1, "an accepted line adds one record");
-    const SRecordLine& record = lines.back();
-    FuzzCheck(record.text == line && record.length == length, "a record holds its line");
-    uint32_t value = 0;
-    RecordType(record, &value);
-    AddressValue(record, &value);
-    std::string_view digits;
-    if (AddressText(record, &digits)) {
-      FuzzCheck(InsideLine(digits, line, length), "address digits lie inside the line");
-    }
-    if (DataText(record, &digits)) {
-      FuzzCheck(InsideLine(digits, line, length), "data digits lie inside the line");
-    }
-    return true;
-  });
+  ForEachScannedRecord<SRecordLine>(
+      data, size, codeAddress, [&](const ScanBatch&, const SRecordLine& scanned) {
+        ExactCopy copy(scanned.text, scanned.length);
+        SRecordLine record{};
+        FuzzCheck(ReadSRecordLine(copy.text(), copy.length, &field, &record),
+                  "a line the scan accepted is accepted when read again in order");
+        FuzzCheck(record.text == copy.text() && record.length == copy.length,
+                  "a record holds its line");
+        FuzzCheck(record.type == scanned.type && record.address == scanned.address &&
+                      record.placement == scanned.placement,
+                  "reading a line again in order gives the record the scan gave");
+        SRecordLine unplaced{};
+        FuzzCheck(ReadSRecordLine(copy.text(), copy.length, nullptr, &unplaced) &&
+                      unplaced.type == record.type && unplaced.address == record.address,
+                  "a second reading without the code field gives the same type and address");
+        uint32_t value = 0;
+        RecordType(record, &value);
+        AddressValue(record, &value);
+        std::string_view digits;
+        if (AddressText(record, &digits)) {
+          FuzzCheck(InsideLine(digits, copy.text(), copy.length),
+                    "address digits lie inside the line");
+        }
+        if (DataText(record, &digits)) {
+          FuzzCheck(InsideLine(digits, copy.text(), copy.length),
+                    "data digits lie inside the line");
+        }
+      });
   return 0;
 }

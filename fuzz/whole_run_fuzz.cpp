@@ -14,7 +14,6 @@
 
 #include "app/application.h"
 #include "fuzz_support.h"
-#include "input/code_placement.h"
 
 namespace {
 
@@ -74,7 +73,6 @@ std::vector<std::string> DirectoryEntries() {
 
 // One run of the program with a fresh Application, as the entry function does it.
 bool RunProgram(std::vector<std::string> arguments) {
-  sumwright::ClearCodePlacement();
   std::vector<char*> argv;
   std::string program = "sumwright";
   argv.push_back(&program[0]);

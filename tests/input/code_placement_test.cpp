@@ -6,13 +6,7 @@
 namespace sumwright {
 namespace {
 
-class CodePlacementTest : public testing::Test {
- protected:
-  void SetUp() override { ClearCodePlacement(); }
-  void TearDown() override { ClearCodePlacement(); }
-};
-
-TEST_F(CodePlacementTest, FirstMatchingTestDecides) {
+TEST(CodePlacement, FirstMatchingTestDecides) {
   struct Case {
     uint32_t code;
     uint32_t start;
@@ -57,34 +51,25 @@ TEST_F(CodePlacementTest, FirstMatchingTestDecides) {
       {0xFFFFFFFE, 0xFFFFFFFF, 0x0, false, Invalid, false},
   };
   for (const Case& c : cases) {
-    CrcCodeAddress = c.code;
-    CodeSplitSeen = c.seenBefore;
-    EXPECT_EQ(c.placement, PlaceCodeField(c.start, c.end))
+    CodeField field{c.code, c.seenBefore};
+    EXPECT_EQ(c.placement, PlaceCodeField(c.start, c.end, &field))
         << std::hex << c.code << " " << c.start << "-" << c.end;
-    EXPECT_EQ(c.seenAfter, CodeSplitSeen) << std::hex << c.code << " " << c.start;
+    EXPECT_EQ(c.code, field.crcCodeAddress);
+    EXPECT_EQ(c.seenAfter, field.codeSplitSeen) << std::hex << c.code << " " << c.start;
   }
 }
 
-TEST_F(CodePlacementTest, RecordWithoutDataIsPlacedByItsStartAndNeverSplits) {
+TEST(CodePlacement, RecordWithoutDataIsPlacedByItsStartAndNeverSplits) {
   struct Case {
     uint32_t start;
     CodePlacement placement;
   };
   const Case cases[] = {{0x0, Before},   {0x0FFF, Before}, {0x1000, Before},
                         {0x1001, After}, {0x1002, After},  {0xFFFFFFFF, After}};
-  CrcCodeAddress = 0x1000;
+  const CodeField field{0x1000, false};
   for (const Case& c : cases) {
-    EXPECT_EQ(c.placement, PlaceEmptyRecord(c.start)) << std::hex << c.start;
-    EXPECT_FALSE(CodeSplitSeen);
+    EXPECT_EQ(c.placement, PlaceEmptyRecord(c.start, field)) << std::hex << c.start;
   }
-}
-
-TEST_F(CodePlacementTest, ClearResetsCodeAddressAndSplitFlag) {
-  CrcCodeAddress = 0x1234;
-  CodeSplitSeen = true;
-  ClearCodePlacement();
-  EXPECT_EQ(0u, CrcCodeAddress);
-  EXPECT_FALSE(CodeSplitSeen);
 }
 
 }  // namespace

@@ -8,10 +8,9 @@
 #include <string>
 
 #include "input/code_placement.h"
-#include "input/hex_file.h"
 #include "input/intel_hex_reader.h"
 #include "input/s_record_reader.h"
-#include "support/temp_dir.h"
+#include "support/pipeline_run.h"
 
 namespace sumwright {
 namespace {
@@ -71,12 +70,9 @@ void TouchSRecord(const SRecordLine& line) {
 TEST(InputFuzz, RandomLinesNeverReadOutsideTheirText) {
   std::mt19937 random(20261207);
   ExtendedAddressState state;
-  std::vector<IntelHexLine> intel;
-  std::vector<SRecordLine> sRecords;
   testing::internal::CaptureStderr();
   for (int i = 0; i < 4000; ++i) {
-    ClearCodePlacement();
-    CrcCodeAddress = RandomCodeAddress(&random);
+    CodeField field{RandomCodeAddress(&random), false};
     std::string line = RandomLine(&random);
     if (i % 2 == 0 && !line.empty()) {
       line[0] = ':';
@@ -84,17 +80,16 @@ TEST(InputFuzz, RandomLinesNeverReadOutsideTheirText) {
     // An exactly sized copy, so that a read one past the end is caught.
     std::unique_ptr<char[]> text(new char[line.size() + 1]);
     line.copy(text.get(), line.size());
-    if (ReadIntelHexLine(text.get(), line.size(), &state, &intel)) {
-      TouchIntelHex(intel.back());
+    IntelHexLine intel{};
+    if (ReadIntelHexLine(text.get(), line.size(), &state, &field, &intel)) {
+      TouchIntelHex(intel);
     }
-    if (ReadSRecordLine(text.get(), line.size(), &sRecords)) {
-      TouchSRecord(sRecords.back());
+    SRecordLine sRecord{};
+    if (ReadSRecordLine(text.get(), line.size(), &field, &sRecord)) {
+      TouchSRecord(sRecord);
     }
-    intel.clear();
-    sRecords.clear();
   }
   testing::internal::GetCapturedStderr();
-  ClearCodePlacement();
 }
 
 std::string Mutate(std::string contents, std::mt19937* random) {
@@ -134,33 +129,25 @@ TEST(InputFuzz, MutatedFilesScanSafely) {
       "S2080123450102030484\nS30900001000AABBCCDDxx\nS9031000EC\n",
   };
   std::mt19937 random(7);
-  TempDir dir;
-  std::string name = dir.Path("fuzz.hex");
-  testing::internal::CaptureStderr();
   for (int i = 0; i < 600; ++i) {
-    ClearCodePlacement();
-    CrcCodeAddress = RandomCodeAddress(&random);
     std::string contents = Mutate(seeds[i % 3], &random);
-    dir.Write("fuzz.hex", contents);
-    HexFile file;
-    if (!file.ScanInput(name)) {
-      continue;
-    }
-    const char* begin = file.inputText.data();
-    const char* end = begin + file.inputText.size();
-    for (const IntelHexLine& line : file.intelHexLines) {
-      ASSERT_TRUE(line.text >= begin && line.text + line.length <= end);
-      ASSERT_LE(line.length, 522u);
-      TouchIntelHex(line);
-    }
-    for (const SRecordLine& line : file.sRecordLines) {
-      ASSERT_TRUE(line.text >= begin && line.text + line.length <= end);
-      ASSERT_LE(line.length, 522u);
-      TouchSRecord(line);
+    // The scan checks that every record text is the input at the record's offset.
+    ScanRun run = ScanText(contents, RandomCodeAddress(&random));
+    for (const ScannedRecord& record : run.records) {
+      ASSERT_LE(record.text.size(), 522u);
+      // An exactly sized copy, so that the accessors cannot read past the text unnoticed.
+      std::unique_ptr<char[]> text(new char[record.text.size() + 1]);
+      record.text.copy(text.get(), record.text.size());
+      uint16_t length = static_cast<uint16_t>(record.text.size());
+      if (run.format == IntelHex) {
+        TouchIntelHex(
+            IntelHexLine{text.get(), record.address, length, record.type, record.placement});
+      } else {
+        TouchSRecord(
+            SRecordLine{text.get(), record.address, length, record.type, record.placement});
+      }
     }
   }
-  testing::internal::GetCapturedStderr();
-  ClearCodePlacement();
 }
 
 }  // namespace

@@ -1,80 +1,54 @@
-// Tests of the input scan: form detection, line ends, blank and over-long lines, the split code
-// field, and the messages of a failed scan.
+// Tests of the input scan: form detection, line ends, blank and over-long lines, lines across the
+// chunks the input is read in, the split code field, and the messages of a failed scan.
+#include "input/input_scan.h"
+
 #include <gtest/gtest.h>
 
+#include <random>
 #include <string>
 
 #include "base/interrupt.h"
-#include "input/code_placement.h"
-#include "input/hex_file.h"
+#include "support/image_model.h"
+#include "support/pipeline_run.h"
 #include "support/temp_dir.h"
+
+#if !defined(_WIN32)
+#include <fcntl.h>
+#endif
 
 namespace sumwright {
 namespace {
 
 const char kL3315[] = "** L3315 (F) Invalid \"CRC Code\" Location \n";
+const char kInvalidFormat[] = "** L3304 (F) Invalid file format : \"in.hex\"\n";
 
-// One row per record: type, address, placement and the text between bars.
-template <typename Record>
-std::string Render(const std::vector<Record>& records) {
-  std::string result;
-  for (const Record& record : records) {
-    char row[64];
-    std::snprintf(row, sizeof row, "%02X %08X %d |", record.type, record.address, record.placement);
-    result += row;
-    result.append(record.text, record.length);
-    result += "|\n";
+// The scan reads 256 KiB at a time; the first read also fills the room kept for a line carried
+// over to the next chunk (522 characters and a carriage return), so it ends 523 bytes later.
+constexpr size_t kChunk = size_t{256} << 10;
+constexpr size_t kFirstRead = kChunk + 523;
+
+// Intel HEX records of 522 and 523 characters (type 01, whose length is not checked).
+const std::string kLine522 = ":00000001" + std::string(513, 'F');
+const std::string kLine523 = ":00000001" + std::string(514, 'F');
+
+// The record texts of a scan, one per line.
+std::string Texts(const ScanRun& run) {
+  std::string texts;
+  for (const ScannedRecord& record : run.records) {
+    texts += record.text + "\n";
   }
-  return result;
+  return texts;
 }
 
-struct ScanResult {
-  bool ok = false;
-  std::string messages;
-  std::string records;
-  FileFormat format = NoFormat;
-  std::string lineEnd;
-};
-
-class InputScanTest : public testing::Test {
- protected:
-  void SetUp() override { ClearCodePlacement(); }
-  void TearDown() override { ClearCodePlacement(); }
-
-  ScanResult Scan(const std::string& contents, uint32_t code) {
-    ClearCodePlacement();
-    CrcCodeAddress = code;
-    dir_.Write("in.hex", contents);
-    HexFile file;
-    testing::internal::CaptureStderr();
-    ScanResult result;
-    result.ok = file.ScanInput(dir_.Path("in.hex"));
-    result.messages = testing::internal::GetCapturedStderr();
-    result.records =
-        file.format == SRecord ? Render(file.sRecordLines) : Render(file.intelHexLines);
-    result.format = file.format;
-    result.lineEnd = file.lineEnd;
-    EXPECT_TRUE(file.format == SRecord ? file.intelHexLines.empty() : file.sRecordLines.empty());
-    return result;
+std::string Texts(const ImageText& image) {
+  std::string texts;
+  for (const std::string& line : image.lines) {
+    texts += line + "\n";
   }
-
-  std::string InvalidFormat() const {
-    return "** L3304 (F) Invalid file format : \"" + dir_.Path("in.hex") + "\"\n";
-  }
-
-  TempDir dir_;
-};
-
-TEST_F(InputScanTest, MissingFileGivesL3300WithItsName) {
-  HexFile file;
-  std::string name = dir_.Path("missing.hex");
-  testing::internal::CaptureStderr();
-  EXPECT_FALSE(file.ScanInput(name));
-  EXPECT_EQ("** L3300 (F) Cannot Open File : \"" + name + "\"\n",
-            testing::internal::GetCapturedStderr());
+  return texts;
 }
 
-TEST_F(InputScanTest, InvalidFileFormatGivesL3304WithTheFileName) {
+TEST(InputScan, InvalidFileFormatGivesL3304WithTheFileName) {
   const std::string longIntel = ":00000001" + std::string(514, 'F');
   const std::string longS = "S0" + std::string(521, '0');
   struct Case {
@@ -96,24 +70,37 @@ TEST_F(InputScanTest, InvalidFileFormatGivesL3304WithTheFileName) {
       {"S-record line of 523 characters", "S9031000EC\n" + longS + "\n"},
   };
   for (const Case& c : cases) {
-    ScanResult result = Scan(c.contents, 0x100);
-    EXPECT_FALSE(result.ok) << c.name;
-    EXPECT_EQ(InvalidFormat(), result.messages) << c.name;
+    ScanRun run = ScanText(c.contents, 0x100);
+    EXPECT_FALSE(run.accepted) << c.name;
+    EXPECT_EQ(kInvalidFormat, run.messages) << c.name;
   }
 }
 
-TEST_F(InputScanTest, LineOf522CharactersIsOneRecord) {
-  const std::string intel = ":00000001" + std::string(513, 'F');
-  ScanResult result = Scan(intel + "\r\n" + intel, 0x100);
-  EXPECT_TRUE(result.ok);
-  EXPECT_EQ("01 00000000 1 |" + intel + "|\n01 00000000 1 |" + intel + "|\n", result.records);
+#if !defined(_WIN32)
+TEST(InputScan, UnreadableInputGivesL3300WithItsName) {
+  // A directory opens for reading on POSIX, but every read of it fails.
+  TempDir dir;
+  ByteSource source;
+  source.descriptor = open(dir.path().c_str(), O_RDONLY);
+  ASSERT_GE(source.descriptor, 0);
+  ScanRun run = ScanSource(&source, "app.hex", 0x100);
+  EXPECT_FALSE(run.opened);
+  EXPECT_EQ("** L3300 (F) Cannot Open File : \"app.hex\"\n", run.messages);
+}
+#endif
+
+TEST(InputScan, LineOf522CharactersIsOneRecord) {
+  ScanRun run = ScanText(kLine522 + "\r\n" + kLine522, 0x100);
+  EXPECT_TRUE(run.accepted);
+  EXPECT_EQ("01 00000000 1 |" + kLine522 + "|\n01 00000000 1 |" + kLine522 + "|\n",
+            RecordRows(run));
   const std::string header = "S0" + std::string(520, 'A');
-  result = Scan(header + "\n", 0x100);
-  EXPECT_TRUE(result.ok);
-  EXPECT_EQ("00 00000000 5 |" + header + "|\n", result.records);
+  run = ScanText(header + "\n", 0x100);
+  EXPECT_TRUE(run.accepted);
+  EXPECT_EQ("00 00000000 5 |" + header + "|\n", RecordRows(run));
 }
 
-TEST_F(InputScanTest, LineEndsBlankLinesAndTheLastLine) {
+TEST(InputScan, LineEndsBlankLinesAndTheLastLine) {
   struct Case {
     const char* name;
     std::string contents;
@@ -144,36 +131,110 @@ TEST_F(InputScanTest, LineEndsBlankLinesAndTheLastLine) {
        "09 00000000 1 |S9031000EC|\n"},
   };
   for (const Case& c : cases) {
-    ScanResult result = Scan(c.contents, 0x100);
-    EXPECT_TRUE(result.ok) << c.name << result.messages;
-    EXPECT_EQ("", result.messages) << c.name;
-    EXPECT_EQ(c.lineEnd, result.lineEnd) << c.name;
-    EXPECT_EQ(c.records, result.records) << c.name;
+    ScanRun run = ScanText(c.contents, 0x100);
+    EXPECT_TRUE(run.accepted) << c.name << run.messages;
+    EXPECT_EQ("", run.messages) << c.name;
+    EXPECT_EQ(c.lineEnd, run.lineEnd) << c.name;
+    EXPECT_EQ(c.records, RecordRows(run)) << c.name;
   }
 }
 
-TEST_F(InputScanTest, FirstCharacterDecidesTheFormOfEveryLine) {
-  ScanResult intel = Scan(":0100000011EE\nS00000001FF\nX00000001FF\n", 0x100);
-  EXPECT_TRUE(intel.ok);
+TEST(InputScan, LinesAndLineEndsAcrossChunkBoundaries) {
+  // A line end (its line feed, or its carriage return and line feed) placed on and around the
+  // ends of the first two reads; the record texts come from the generator of the input.
+  std::mt19937 random(11);
+  for (const std::string lineEnd : {"\n", "\r\n"}) {
+    for (size_t boundary : {kChunk, kFirstRead}) {
+      for (size_t lineFeed = boundary - 2; lineFeed <= boundary + 1; ++lineFeed) {
+        ImageText image;
+        AppendIntelHexData(&image, lineFeed + 1, lineEnd, &random);
+        AppendIntelHexData(&image, kChunk + 300, lineEnd, &random);
+        AppendLine(&image, ":00000001FF", lineEnd);
+        ScanRun run = ScanText(image.text, kFarCodeAddress);
+        EXPECT_TRUE(run.accepted) << lineFeed << run.messages;
+        EXPECT_EQ(lineEnd, run.lineEnd);
+        EXPECT_EQ(Texts(image), Texts(run)) << "line feed at " << lineFeed;
+      }
+    }
+  }
+}
+
+TEST(InputScan, LongestLinesAtAChunkBoundary) {
+  // Lines of 522 characters are records, lines of 523 are refused, wherever the read ends.
+  std::mt19937 random(12);
+  for (const std::string lineEnd : {"\n", "\r\n"}) {
+    for (size_t lineFeed = kFirstRead - 2; lineFeed <= kFirstRead + 1; ++lineFeed) {
+      for (const std::string* line : {&kLine522, &kLine523}) {
+        ImageText image;
+        AppendIntelHexData(&image, lineFeed + 1 - line->size() - lineEnd.size(), lineEnd, &random);
+        AppendLine(&image, *line, lineEnd);
+        AppendLine(&image, ":00000001FF", lineEnd);
+        ScanRun run = ScanText(image.text, kFarCodeAddress);
+        if (line == &kLine522) {
+          EXPECT_TRUE(run.accepted) << lineFeed << run.messages;
+          EXPECT_EQ(Texts(image), Texts(run)) << "line feed at " << lineFeed;
+        } else {
+          EXPECT_FALSE(run.accepted) << lineFeed;
+          EXPECT_EQ(kInvalidFormat, run.messages) << "line feed at " << lineFeed;
+        }
+      }
+    }
+  }
+}
+
+TEST(InputScan, OverlongBlankLinesAreSkipped) {
+  // 600 KiB of blanks span three reads.
+  const std::string blanks = std::string(300 << 10, ' ') + std::string(300 << 10, '\t');
+  const std::string first = ":0100000011EE";
+  const std::string last = ":00000001FF";
+  struct Case {
+    const char* name;
+    std::string contents;
+    bool accepted;
+  };
+  const Case cases[] = {
+      {"between records", first + "\n" + blanks + "\n" + last + "\n", true},
+      {"between records, CR LF", first + "\r\n" + blanks + "\r\n" + last + "\r\n", true},
+      {"at the end without a line end", first + "\n" + last + "\n" + blanks, true},
+      {"at the end before a last carriage return", first + "\n" + last + "\n" + blanks + "\r",
+       true},
+      {"a character after the blanks", first + "\n" + blanks + "X\n" + last + "\n", false},
+      {"a carriage return inside the blanks", first + "\n" + blanks + "\r \n" + last + "\n", false},
+  };
+  for (const Case& c : cases) {
+    ScanRun run = ScanText(c.contents, 0x100);
+    EXPECT_EQ(c.accepted, run.accepted) << c.name;
+    if (c.accepted) {
+      EXPECT_EQ("", run.messages) << c.name;
+      EXPECT_EQ(first + "\n" + last + "\n", Texts(run)) << c.name;
+    } else {
+      EXPECT_EQ(kInvalidFormat, run.messages) << c.name;
+    }
+  }
+}
+
+TEST(InputScan, FirstCharacterDecidesTheFormOfEveryLine) {
+  ScanRun intel = ScanText(":0100000011EE\nS00000001FF\nX00000001FF\n", 0x100);
+  EXPECT_TRUE(intel.accepted);
   EXPECT_EQ(IntelHex, intel.format);
   EXPECT_EQ(
       "00 00000000 5 |:0100000011EE|\n01 00000000 1 |S00000001FF|\n"
       "01 00000000 1 |X00000001FF|\n",
-      intel.records);
-  ScanResult sRecords = Scan("S1051000AAFF\n:1031000EC\ns1051002BBFF\n", 0x100);
-  EXPECT_TRUE(sRecords.ok);
+      RecordRows(intel));
+  ScanRun sRecords = ScanText("S1051000AAFF\n:1031000EC\ns1051002BBFF\n", 0x100);
+  EXPECT_TRUE(sRecords.accepted);
   EXPECT_EQ(SRecord, sRecords.format);
   EXPECT_EQ(
       "01 00001000 1 |S1051000AAFF|\n01 00001000 1 |:1031000EC|\n"
       "01 00001002 1 |s1051002BBFF|\n",
-      sRecords.records);
+      RecordRows(sRecords));
 }
 
-TEST_F(InputScanTest, NoRecordTypeEndsTheScan) {
+TEST(InputScan, NoRecordTypeEndsTheScan) {
   struct Case {
     const char* name;
     std::string contents;
-    bool ok;
+    bool accepted;
     const char* messages;
     const char* records;
   };
@@ -183,23 +244,21 @@ TEST_F(InputScanTest, NoRecordTypeEndsTheScan) {
       {"no end-of-file record", ":0100000011EE\n", true, "", "00 00000000 5 |:0100000011EE|\n"},
       {"several end-of-file records", ":00000001FF\n:00000001FF\n", true, "",
        "01 00000000 1 |:00000001FF|\n01 00000000 1 |:00000001FF|\n"},
-      {"bad type after the end-of-file record", ":00000001FF\n:0000000600\n", false, "",
-       "01 00000000 1 |:00000001FF|\n"},
+      // A refused line ends the scan without a batch: no record of it is written.
+      {"bad type after the end-of-file record", ":00000001FF\n:0000000600\n", false, "", ""},
       {"type FF after the end-of-file record", ":00000001FF\n:020000FF0000FF\n", false,
-       "** L2008 (E) Invalid address record type \"Valdane Extended\"\n",
-       "01 00000000 1 |:00000001FF|\n"},
-      {"S5 after the termination record", "S9031000EC\nS5030001FB\n", false, "",
-       "09 00000000 1 |S9031000EC|\n"},
+       "** L2008 (E) Invalid address record type \"Valdane Extended\"\n", ""},
+      {"S5 after the termination record", "S9031000EC\nS5030001FB\n", false, "", ""},
   };
   for (const Case& c : cases) {
-    ScanResult result = Scan(c.contents, 0xFFFF);
-    EXPECT_EQ(c.ok, result.ok) << c.name;
-    EXPECT_EQ(c.messages, result.messages) << c.name;
-    EXPECT_EQ(c.records, result.records) << c.name;
+    ScanRun run = ScanText(c.contents, 0xFFFF);
+    EXPECT_EQ(c.accepted, run.accepted) << c.name;
+    EXPECT_EQ(c.messages, run.messages) << c.name;
+    EXPECT_EQ(c.records, RecordRows(run)) << c.name;
   }
 }
 
-TEST_F(InputScanTest, CodeFieldMustBeWhollyOutsideInsideOrSplitInFileOrder) {
+TEST(InputScan, CodeFieldMustBeWhollyOutsideInsideOrSplitInFileOrder) {
   // Code field at 0x0F and 0x10.
   const std::string first = ":10000000000102030405060708090A0B0C0D0E0F78\n";
   const std::string second = ":10001000101112131415161718191A1B1C1D1E1F68\n";
@@ -208,7 +267,7 @@ TEST_F(InputScanTest, CodeFieldMustBeWhollyOutsideInsideOrSplitInFileOrder) {
     const char* name;
     uint32_t code;
     std::string contents;
-    bool ok;
+    bool accepted;
     std::string messages;
     const char* placements;
   };
@@ -222,25 +281,24 @@ TEST_F(InputScanTest, CodeFieldMustBeWhollyOutsideInsideOrSplitInFileOrder) {
       {"second split completed", 0x0F, first + second + first + second, true, "", "4242"},
   };
   for (const Case& c : cases) {
-    ScanResult result = Scan(c.contents, c.code);
-    EXPECT_EQ(c.ok, result.ok) << c.name;
-    EXPECT_EQ(c.messages, result.messages) << c.name;
+    ScanRun run = ScanText(c.contents, c.code);
+    EXPECT_EQ(c.accepted, run.accepted) << c.name;
+    EXPECT_EQ(c.messages, run.messages) << c.name;
     std::string placements;
-    for (size_t at = 0; (at = result.records.find('|', at)) != std::string::npos;) {
-      placements += result.records[at - 2];
-      at = result.records.find('\n', at);
+    for (const ScannedRecord& record : run.records) {
+      placements += static_cast<char>('0' + record.placement);
     }
     EXPECT_EQ(c.placements, placements) << c.name;
   }
 }
 
-TEST_F(InputScanTest, SplitCodeFieldInSRecords) {
+TEST(InputScan, SplitCodeFieldInSRecords) {
   const std::string first = "S1070FFCAABBCCDDxx\n";
   const std::string second = "S10710001122334455\n";
   struct Case {
     const char* name;
     std::string contents;
-    bool ok;
+    bool accepted;
     std::string messages;
   };
   const Case cases[] = {
@@ -249,23 +307,24 @@ TEST_F(InputScanTest, SplitCodeFieldInSRecords) {
       {"left open at the end", first + "S9031000EC\n", false, kL3315},
   };
   for (const Case& c : cases) {
-    ScanResult result = Scan(c.contents, 0x0FFF);
-    EXPECT_EQ(c.ok, result.ok) << c.name;
-    EXPECT_EQ(c.messages, result.messages) << c.name;
+    ScanRun run = ScanText(c.contents, 0x0FFF);
+    EXPECT_EQ(c.accepted, run.accepted) << c.name;
+    EXPECT_EQ(c.messages, run.messages) << c.name;
   }
 }
 
 // The sample files were written by peer tools from one image with four blocks of 12 bytes;
 // the peer reads the blocks back as FFF8-10003, 12340-1234B, 7FFF0-7FFFB and ABCD1230-ABCD123B.
-TEST_F(InputScanTest, FilesOfPeerToolsGiveTheirAddresses) {
-  ClearCodePlacement();
-  CrcCodeAddress = 0x12347;  // the last byte of the record at 12340
-  HexFile intel;
-  ASSERT_TRUE(intel.ScanInput(SUMWRIGHT_TEST_DATA "/extended_linear_addressing.hex"));
+TEST(InputScan, FilesOfPeerToolsGiveTheirAddresses) {
+  // Code address 0x12347: the last byte of the record at 12340.
+  ByteSource intel;
+  ASSERT_TRUE(OpenSourceFile(SUMWRIGHT_TEST_DATA "/extended_linear_addressing.hex", &intel));
+  ScanRun intelRun = ScanSource(&intel, "extended_linear_addressing.hex", 0x12347);
+  ASSERT_TRUE(intelRun.accepted);
   std::string rows;
-  for (const IntelHexLine& line : intel.intelHexLines) {
+  for (const ScannedRecord& record : intelRun.records) {
     char row[32];
-    std::snprintf(row, sizeof row, "%02X %08X %d\n", line.type, line.address, line.placement);
+    std::snprintf(row, sizeof row, "%02X %08X %d\n", record.type, record.address, record.placement);
     rows += row;
   }
   EXPECT_EQ(
@@ -274,14 +333,14 @@ TEST_F(InputScanTest, FilesOfPeerToolsGiveTheirAddresses) {
       "00 ABCD1230 1\n00 ABCD1238 1\n01 00000000 1\n",
       rows);
 
-  ClearCodePlacement();
-  CrcCodeAddress = 0x12347;
-  HexFile sRecords;
-  ASSERT_TRUE(sRecords.ScanInput(SUMWRIGHT_TEST_DATA "/s3_records_over_64k.s37"));
+  ByteSource sRecords;
+  ASSERT_TRUE(OpenSourceFile(SUMWRIGHT_TEST_DATA "/s3_records_over_64k.s37", &sRecords));
+  ScanRun sRun = ScanSource(&sRecords, "s3_records_over_64k.s37", 0x12347);
+  ASSERT_TRUE(sRun.accepted);
   rows.clear();
-  for (const SRecordLine& line : sRecords.sRecordLines) {
+  for (const ScannedRecord& record : sRun.records) {
     char row[32];
-    std::snprintf(row, sizeof row, "S%X %08X %d\n", line.type, line.address, line.placement);
+    std::snprintf(row, sizeof row, "S%X %08X %d\n", record.type, record.address, record.placement);
     rows += row;
   }
   EXPECT_EQ(
@@ -290,25 +349,14 @@ TEST_F(InputScanTest, FilesOfPeerToolsGiveTheirAddresses) {
       rows);
 }
 
-TEST_F(InputScanTest, RecordTextsPointIntoTheOneInputBuffer) {
-  ClearCodePlacement();
-  CrcCodeAddress = 0x100;
-  dir_.Write("in.hex", ":0100000011EE\r\n\r\n:00000001FF\r\n");
-  HexFile file;
-  ASSERT_TRUE(file.ScanInput(dir_.Path("in.hex")));
-  ASSERT_EQ(2u, file.intelHexLines.size());
-  EXPECT_EQ(file.inputText.data(), file.intelHexLines[0].text);
-  EXPECT_EQ(file.inputText.data() + 17, file.intelHexLines[1].text);
-}
-
-TEST_F(InputScanTest, CtrlCDuringTheScanEndsWithL3410) {
-  dir_.Write("in.hex", ":00000001FF\n");
-  std::string name = dir_.Path("in.hex");
+TEST(InputScan, CtrlCDuringTheScanEndsWithL3410) {
   EXPECT_EXIT(
       {
+        ByteSource source;
+        SourceFromText(":00000001FF\n", &source);
+        InputScan scan;
         SetInterrupt(1);
-        HexFile file;
-        file.ScanInput(name);
+        OpenInputScan(&source, "in.hex", 0x100, &scan);
       },
       testing::ExitedWithCode(1), "^\\*\\* L3410 \\(F\\) Interrupt by user$");
 }

@@ -14,31 +14,26 @@ IntelHexLine Line(const std::string& text) {
   return IntelHexLine{text.data(), 0, static_cast<uint16_t>(text.size()), 0, Invalid};
 }
 
-class IntelHexReaderTest : public testing::Test {
- protected:
-  void SetUp() override { ClearCodePlacement(); }
-  void TearDown() override { ClearCodePlacement(); }
-
-  // Reads the lines in order under one extended address state; returns one line per record
-  // read ("type address placement") and "refused" for a refused line, where reading stops.
-  std::string ReadAll(const std::vector<std::string>& texts) {
-    ExtendedAddressState state;
-    std::vector<IntelHexLine> lines;
-    std::string result;
-    for (const std::string& text : texts) {
-      if (!ReadIntelHexLine(text.data(), text.size(), &state, &lines)) {
-        return result + "refused\n";
-      }
-      const IntelHexLine& line = lines.back();
-      char row[64];
-      std::snprintf(row, sizeof row, "%02X %08X %d\n", line.type, line.address, line.placement);
-      result += row;
-      EXPECT_EQ(text.data(), line.text);
-      EXPECT_EQ(text.size(), line.length);
+// Reads the lines in order under one extended address state and one code field at `code`, or
+// without a code field (a second reading) when `place` is false; returns one line per record
+// read ("type address placement") and "refused" for a refused line, where reading stops.
+std::string ReadAll(uint32_t code, const std::vector<std::string>& texts, bool place = true) {
+  ExtendedAddressState state;
+  CodeField field{code, false};
+  std::string result;
+  for (const std::string& text : texts) {
+    IntelHexLine line{};
+    if (!ReadIntelHexLine(text.data(), text.size(), &state, place ? &field : nullptr, &line)) {
+      return result + "refused\n";
     }
-    return result;
+    char row[64];
+    std::snprintf(row, sizeof row, "%02X %08X %d\n", line.type, line.address, line.placement);
+    result += row;
+    EXPECT_EQ(text.data(), line.text);
+    EXPECT_EQ(text.size(), line.length);
   }
-};
+  return result;
+}
 
 TEST(IntelHexFields, NumberFieldsAtFixedColumns) {
   struct Case {
@@ -160,7 +155,7 @@ TEST(IntelHexFields, SpanFollowsTheDeclaredByteCount) {
   EXPECT_FALSE(RecordSpan(Line(shortText), &start, &end));
 }
 
-TEST_F(IntelHexReaderTest, AbsoluteAddressesUnderExtendedAddressing) {
+TEST(IntelHexReader, AbsoluteAddressesUnderExtendedAddressing) {
   struct Case {
     const char* name;
     uint32_t code;
@@ -223,13 +218,19 @@ TEST_F(IntelHexReaderTest, AbsoluteAddressesUnderExtendedAddressing) {
        "00 00001001 1\n"},
   };
   for (const Case& c : cases) {
-    ClearCodePlacement();
-    CrcCodeAddress = c.code;
-    EXPECT_EQ(c.records, ReadAll(c.lines)) << c.name;
+    EXPECT_EQ(c.records, ReadAll(c.code, c.lines)) << c.name;
+    // Read again without a code field: the same addresses; data and address records unplaced.
+    std::string unplaced = c.records;
+    for (size_t row = 0; row < unplaced.size(); row = unplaced.find('\n', row) + 1) {
+      if (unplaced[row + 1] == '0' || unplaced[row + 1] == '2' || unplaced[row + 1] == '4') {
+        unplaced[row + 12] = '0';
+      }
+    }
+    EXPECT_EQ(unplaced, ReadAll(c.code, c.lines, false)) << c.name;
   }
 }
 
-TEST_F(IntelHexReaderTest, CodeFieldPlacementOfDataRecords) {
+TEST(IntelHexReader, CodeFieldPlacementOfDataRecords) {
   struct Case {
     const char* name;
     uint32_t code;
@@ -252,13 +253,11 @@ TEST_F(IntelHexReaderTest, CodeFieldPlacementOfDataRecords) {
        "00 00000100 4\n00 00000110 1\n"},
   };
   for (const Case& c : cases) {
-    ClearCodePlacement();
-    CrcCodeAddress = c.code;
-    EXPECT_EQ(c.records, ReadAll(c.lines)) << c.name;
+    EXPECT_EQ(c.records, ReadAll(c.code, c.lines)) << c.name;
   }
 }
 
-TEST_F(IntelHexReaderTest, RefusedLinesAndTheirMessages) {
+TEST(IntelHexReader, RefusedLinesAndTheirMessages) {
   const std::string kL3315 = "** L3315 (F) Invalid \"CRC Code\" Location \n";
   struct Case {
     const char* name;
@@ -300,17 +299,19 @@ TEST_F(IntelHexReaderTest, RefusedLinesAndTheirMessages) {
        kL3315},
   };
   for (const Case& c : cases) {
-    ClearCodePlacement();
-    CrcCodeAddress = c.code;
     testing::internal::CaptureStderr();
-    std::string records = ReadAll(c.lines);
+    std::string records = ReadAll(c.code, c.lines);
     EXPECT_EQ(c.messages, testing::internal::GetCapturedStderr()) << c.name;
     EXPECT_TRUE(records.size() >= 8 && records.compare(records.size() - 8, 8, "refused\n") == 0)
         << c.name << ": " << records;
+    // A second reading, without a code field, prints nothing.
+    testing::internal::CaptureStderr();
+    ReadAll(c.code, c.lines, false);
+    EXPECT_EQ("", testing::internal::GetCapturedStderr()) << c.name;
   }
 }
 
-TEST_F(IntelHexReaderTest, DigitsThatJustReachTheCodeBytesAreEnough) {
+TEST(IntelHexReader, DigitsThatJustReachTheCodeBytesAreEnough) {
   struct Case {
     uint32_t code;
     std::vector<std::string> lines;
@@ -327,9 +328,7 @@ TEST_F(IntelHexReaderTest, DigitsThatJustReachTheCodeBytesAreEnough) {
        "00 00000100 4\n00 00000110 2\n"},
   };
   for (const Case& c : cases) {
-    ClearCodePlacement();
-    CrcCodeAddress = c.code;
-    EXPECT_EQ(c.records, ReadAll(c.lines)) << std::hex << c.code;
+    EXPECT_EQ(c.records, ReadAll(c.code, c.lines)) << std::hex << c.code;
   }
 }
 

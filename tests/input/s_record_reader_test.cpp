@@ -14,30 +14,24 @@ SRecordLine Line(const std::string& text) {
   return SRecordLine{text.data(), 0, static_cast<uint16_t>(text.size()), 0, Invalid};
 }
 
-class SRecordReaderTest : public testing::Test {
- protected:
-  void SetUp() override { ClearCodePlacement(); }
-  void TearDown() override { ClearCodePlacement(); }
-
-  // Reads the lines in order; one line per record read ("type address placement"), and
-  // "refused" for a refused line, where reading stops.
-  std::string ReadAll(const std::vector<std::string>& texts) {
-    std::vector<SRecordLine> lines;
-    std::string result;
-    for (const std::string& text : texts) {
-      if (!ReadSRecordLine(text.data(), text.size(), &lines)) {
-        return result + "refused\n";
-      }
-      const SRecordLine& line = lines.back();
-      char row[64];
-      std::snprintf(row, sizeof row, "S%X %08X %d\n", line.type, line.address, line.placement);
-      result += row;
-      EXPECT_EQ(text.data(), line.text);
-      EXPECT_EQ(text.size(), line.length);
+// Reads the lines in order with one code field at `code`; one line per record read ("type
+// address placement"), and "refused" for a refused line, where reading stops.
+std::string ReadAll(uint32_t code, const std::vector<std::string>& texts) {
+  CodeField field{code, false};
+  std::string result;
+  for (const std::string& text : texts) {
+    SRecordLine line{};
+    if (!ReadSRecordLine(text.data(), text.size(), &field, &line)) {
+      return result + "refused\n";
     }
-    return result;
+    char row[64];
+    std::snprintf(row, sizeof row, "S%X %08X %d\n", line.type, line.address, line.placement);
+    result += row;
+    EXPECT_EQ(text.data(), line.text);
+    EXPECT_EQ(text.size(), line.length);
   }
-};
+  return result;
+}
 
 TEST(SRecordFields, TypeAndAddressByType) {
   struct Case {
@@ -129,7 +123,7 @@ TEST(SRecordFields, DataTextRunsFromAfterTheAddressToTheChecksum) {
   }
 }
 
-TEST_F(SRecordReaderTest, RecordsByTypeWithTheirPlacement) {
+TEST(SRecordReader, RecordsByTypeWithTheirPlacement) {
   struct Case {
     const char* name;
     uint32_t code;
@@ -186,13 +180,11 @@ TEST_F(SRecordReaderTest, RecordsByTypeWithTheirPlacement) {
        "S1 00001000 4\nS1 00001001 1\n"},
   };
   for (const Case& c : cases) {
-    ClearCodePlacement();
-    CrcCodeAddress = c.code;
-    EXPECT_EQ(c.records, ReadAll(c.lines)) << c.name;
+    EXPECT_EQ(c.records, ReadAll(c.code, c.lines)) << c.name;
   }
 }
 
-TEST_F(SRecordReaderTest, RefusalsPrintNothing) {
+TEST(SRecordReader, RefusalsPrintNothing) {
   struct Case {
     const char* name;
     uint32_t code;
@@ -223,10 +215,8 @@ TEST_F(SRecordReaderTest, RefusalsPrintNothing) {
        {"S325FFFFFFF00000000000000000000000000000000000000000000000000000000000000000ED"}},
   };
   for (const Case& c : cases) {
-    ClearCodePlacement();
-    CrcCodeAddress = c.code;
     testing::internal::CaptureStderr();
-    std::string records = ReadAll(c.lines);
+    std::string records = ReadAll(c.code, c.lines);
     EXPECT_EQ("", testing::internal::GetCapturedStderr()) << c.name;
     EXPECT_EQ("refused\n", records) << c.name;
   }

@@ -5,9 +5,11 @@
 
 #include <initializer_list>
 #include <iterator>
+#include <random>
 #include <string>
 
-#include "output/write_through.h"
+#include "support/image_model.h"
+#include "support/pipeline_run.h"
 
 namespace sumwright {
 namespace {
@@ -25,6 +27,30 @@ std::string Lines(std::initializer_list<const char*> lines, const char* lineEnd 
 constexpr char kData0[] = ":10000000000102030405060708090A0B0C0D0E0F78";
 constexpr char kData10[] = ":10001000101112131415161718191A1B1C1D1E1F68";
 constexpr char kEnd[] = ":00000001FF";
+
+// Data records of random bytes from `start` on, about 600 KB: more than two chunks of the scan,
+// so that corrections after them reach lines written to the file long before. The first record
+// comes after an extended linear address record of its page.
+std::string ManyRecords(uint32_t start) {
+  std::mt19937 random(start);
+  ImageText image;
+  image.next = start;
+  AppendIntelHexData(&image, 600000, "\n", &random);
+  std::string text;
+  for (const std::string& line : image.lines) {
+    text += line + "\n";
+  }
+  return text;
+}
+
+std::string Repeat(const char* line, int count) {
+  std::string text;
+  for (int i = 0; i < count; ++i) {
+    text += line;
+    text += "\n";
+  }
+  return text;
+}
 
 struct Case {
   uint32_t codeAddress;
@@ -171,6 +197,10 @@ TEST(IntelHexWriter, AddressRecordRestoresTheInputsAddressForLaterDataRecords) {
       {Lines({":020000021000EC", kData0, ":0400000500000000F7", kData10, kEnd}), 0x28000,
        Lines({":020000021000EC", kData0, ":020000022000DC", ":02800000123438", ":020000021000EC",
               ":0400000500000000F7", kData10, kEnd})},
+      // ... where the data record comes more than a chunk of the input later.
+      {Lines({kData0, kEnd}) + Repeat(kEnd, 24000) + Lines({kData10}), 0x123456,
+       Lines({kData0, ":020000040012E8", ":0234560012342E", ":020000040000FA", kEnd}) +
+           Repeat(kEnd, 24000) + Lines({kData10})},
       // An address record of the input before the next data record: nothing to restore.
       {Lines({kData0, ":0400000500000000F7", ":020000040001F9", kData10, kEnd}), 0x12345,
        Lines({kData0, ":020000021000EC", ":02234500123450", ":0400000500000000F7",
@@ -178,8 +208,8 @@ TEST(IntelHexWriter, AddressRecordRestoresTheInputsAddressForLaterDataRecords) {
   };
   for (const InputCase& c : cases) {
     WriteRun run = WriteThrough(c.input, c.codeAddress, 0x1234, BigEndian);
-    EXPECT_TRUE(run.written) << c.input;
-    EXPECT_EQ(c.expected, run.output) << c.input;
+    EXPECT_TRUE(run.written) << c.input.substr(0, 200);
+    EXPECT_TRUE(SameText(c.expected, run.output)) << c.input.substr(0, 200);
   }
 }
 
@@ -193,6 +223,17 @@ TEST(IntelHexWriter, EveryRecordHoldingACodeByteIsPatchedAndNoneInserted) {
       // The holder comes after a record that lies above the code field.
       {Lines({kData10, kData0, kEnd}), 4,
        Lines({kData10, ":10000000000102031234060708090A0B0C0D0E0F3B", kEnd})},
+      // ... much later: the CRC record inserted before the first of them is taken out again.
+      // (The patched records of these cases are checksummed by hand.)
+      {Lines({kData10}) + ManyRecords(0x20) + Lines({":020000040000FA", kData0, kEnd}), 4,
+       Lines({kData10}) + ManyRecords(0x20) +
+           Lines({":020000040000FA", ":10000000000102031234060708090A0B0C0D0E0F3B", kEnd})},
+      // ... and the input's address record that the inserted records replaced is put back.
+      {Lines({":020000040000FA", kData0, ":020000040001F9"}) + ManyRecords(0x10010) +
+           Lines({":020000040000FA", ":10FFF800000102030405060708090A0B0C0D0E0F81", kEnd}),
+       0xFFFF,
+       Lines({":020000040000FA", kData0, ":020000040001F9"}) + ManyRecords(0x10010) +
+           Lines({":020000040000FA", ":10FFF800000102030405061234090A0B0C0D0E0F4A", kEnd})},
       // The holder stands after the end record.
       {Lines({kData10, kEnd, kData0}), 4,
        Lines({kData10, kEnd, ":10000000000102031234060708090A0B0C0D0E0F3B"})},
@@ -209,8 +250,8 @@ TEST(IntelHexWriter, EveryRecordHoldingACodeByteIsPatchedAndNoneInserted) {
   };
   for (const InputCase& c : cases) {
     WriteRun run = WriteThrough(c.input, c.codeAddress, 0x1234, BigEndian);
-    EXPECT_TRUE(run.written) << c.input;
-    EXPECT_EQ(c.expected, run.output) << c.input;
+    EXPECT_TRUE(run.written) << c.input.substr(0, 200);
+    EXPECT_TRUE(SameText(c.expected, run.output)) << c.input.substr(0, 200);
   }
 }
 
@@ -242,6 +283,51 @@ TEST(IntelHexWriter, EveryLineEndsWithTheLineEndOfTheFirstLine) {
   }
 }
 
+TEST(IntelHexWriter, CopiesLinesAcrossChunkBoundaries) {
+  // A line end on and around the end of the scan's first read (256 KiB and the 523 bytes kept
+  // for a line carried over), a CRC record patched into the first record or inserted before the
+  // end record. In a file of CR LF line ends, a line that ends in LF alone is written with CR LF.
+  // The CRC and address records are checksummed by hand.
+  const size_t firstRead = (size_t{256} << 10) + 523;
+  std::mt19937 random(21);
+  for (const char* lineEnd : {"\n", "\r\n", "LF at the boundary"}) {
+    for (size_t lineFeed = firstRead - 2; lineFeed <= firstRead + 1; ++lineFeed) {
+      bool mixed = lineEnd[0] == 'L';
+      const std::string end = mixed ? "\r\n" : lineEnd;
+      ImageText image;
+      AppendLine(&image, kData0, end);
+      image.next = 0x10;
+      AppendIntelHexData(&image, lineFeed + 1 - image.text.size(), end, &random);
+      AppendIntelHexData(&image, 300000, end, &random);
+      std::string input = image.text + kEnd + end;
+      if (mixed) {
+        input.erase(lineFeed - 1, 1);
+      }
+      // Blank lines (the generator puts one where it needs to) are not written.
+      std::string copied;
+      for (size_t i = 1; i < image.lines.size(); ++i) {
+        copied += image.lines[i] + end;
+      }
+      struct Output {
+        uint32_t codeAddress;
+        std::string expected;
+      };
+      const Output outputs[] = {
+          {4,
+           std::string(":10000000000102031234060708090A0B0C0D0E0F3B") + end + copied + kEnd + end},
+          {0xF00000,
+           kData0 + end + copied + ":0200000400F00A" + end + ":020000001234B8" + end + kEnd + end},
+      };
+      for (const Output& o : outputs) {
+        WriteRun run = WriteThrough(input, o.codeAddress, 0x1234, BigEndian);
+        EXPECT_TRUE(run.written) << lineFeed;
+        EXPECT_TRUE(SameText(o.expected, run.output))
+            << "line feed at " << lineFeed << ", code address " << std::hex << o.codeAddress;
+      }
+    }
+  }
+}
+
 TEST(IntelHexWriter, ReportsTheCodeAddressAfterWriting) {
   struct MessageCase {
     std::string input;
@@ -265,7 +351,7 @@ TEST(IntelHexWriter, NoRecordAfterTheCodeFieldWritesNoFileAndNoMessage) {
   WriteRun run = WriteThrough(Lines({kData0, kData10}), 0x100, 0x1234, BigEndian);
   EXPECT_FALSE(run.written);
   EXPECT_EQ("", run.messages);
-  EXPECT_EQ("in\n", run.listing);
+  EXPECT_EQ("", run.listing);
 }
 
 }  // namespace

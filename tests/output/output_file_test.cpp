@@ -1,15 +1,18 @@
-// Tests of the output file: complete or absent, never half written, an existing file untouched.
+// Tests of the output file: complete or absent, never half written, an existing file untouched;
+// and its corrections of bytes already written.
 #include "output/output_file.h"
 
 #include <gtest/gtest.h>
 
 #include <csignal>
 #include <filesystem>
+#include <random>
 #include <string>
 
 #include "base/interrupt.h"
-#include "input/code_placement.h"
-#include "input/hex_file.h"
+#include "input/input_scan.h"
+#include "output/output_driver.h"
+#include "support/pipeline_run.h"
 #include "support/temp_dir.h"
 
 #if !defined(_WIN32)
@@ -19,101 +22,107 @@
 namespace sumwright {
 namespace {
 
+// The code field at 0x100 lies above the data: the CRC record goes before the end record.
 constexpr char kInput[] = ":10000000000102030405060708090A0B0C0D0E0F78\n:00000001FF\n";
 constexpr char kOutput[] =
     ":10000000000102030405060708090A0B0C0D0E0F78\n:020100001234B7\n:00000001FF\n";
 
-// A scanned input in a fresh directory, code address 0x100.
-class OutputFileTest : public testing::Test {
- protected:
-  void Scan(const std::string& input) {
-    dir.Write("in", input);
-    ClearCodePlacement();
-    CrcCodeAddress = 0x100;
-    ASSERT_TRUE(hexFile.ScanInput(dir.Path("in")));
+// About 880 KB of data records: more than the output keeps in memory before writing.
+std::string ManyRecords() {
+  std::string input;
+  for (int i = 0; i < 20000; ++i) {
+    input += ":10000000000102030405060708090A0B0C0D0E0F78\n";
   }
-  bool Write(const std::string& name, std::string* messages) {
-    testing::internal::CaptureStderr();
-    bool written = hexFile.WriteOutput(dir.Path(name), 0x1234, BigEndian);
-    *messages = testing::internal::GetCapturedStderr();
-    return written;
-  }
+  return input;
+}
 
+TEST(OutputFile, ReplacesAnExistingFileAndLeavesNothingElse) {
   TempDir dir;
-  HexFile hexFile;
-};
-
-TEST_F(OutputFileTest, ReplacesAnExistingFileAndLeavesNothingElse) {
-  Scan(kInput);
   dir.Write("out.hex", "older contents, longer than the new file will be ................");
-  std::string messages;
-  EXPECT_TRUE(Write("out.hex", &messages));
-  EXPECT_EQ("** L0500 (I) Generated CRC code at \"0x00000100\"\n", messages);
-  EXPECT_EQ(kOutput, dir.Read("out.hex"));
-  EXPECT_EQ("in\nout.hex\n", dir.Listing());
+  WriteRun run = WriteThrough(dir, kInput, 0x100, 0x1234, BigEndian);
+  EXPECT_TRUE(run.written);
+  EXPECT_EQ("** L0500 (I) Generated CRC code at \"0x00000100\"\n", run.messages);
+  EXPECT_EQ(kOutput, run.output);
+  EXPECT_EQ("out.hex\n", run.listing);
 }
 
-TEST_F(OutputFileTest, WritingTwiceGivesTheSameFile) {
-  Scan(kInput);
-  std::string messages;
-  EXPECT_TRUE(Write("one.hex", &messages));
-  EXPECT_TRUE(Write("two.hex", &messages));
-  EXPECT_EQ(kOutput, dir.Read("one.hex"));
-  EXPECT_EQ(kOutput, dir.Read("two.hex"));
+TEST(OutputFile, MissingDirectoryGivesL3300WithTheOutputName) {
+  TempDir dir;
+  WriteRun run = WriteThrough(dir, kInput, 0x100, 0x1234, BigEndian, "missing/out.hex");
+  EXPECT_FALSE(run.written);
+  EXPECT_EQ("** L3300 (F) Cannot Open File : \"" + dir.Path("missing/out.hex") + "\"\n",
+            run.messages);
+  EXPECT_EQ("", run.listing);
 }
 
-TEST_F(OutputFileTest, MissingDirectoryGivesL3300WithTheOutputName) {
-  Scan(kInput);
-  std::string messages;
-  EXPECT_FALSE(Write("missing/out.hex", &messages));
-  EXPECT_EQ("** L3300 (F) Cannot Open File : \"" + dir.Path("missing/out.hex") + "\"\n", messages);
-  EXPECT_EQ("in\n", dir.Listing());
-}
-
-TEST_F(OutputFileTest, OutputNameOfADirectoryGivesL3300AndLeavesNoFile) {
-  Scan(kInput);
+TEST(OutputFile, OutputNameOfADirectoryGivesL3300AndLeavesNoFile) {
+  TempDir dir;
   std::filesystem::create_directory(dir.Path("out.hex"));
-  std::string messages;
-  EXPECT_FALSE(Write("out.hex", &messages));
-  EXPECT_EQ("** L3300 (F) Cannot Open File : \"" + dir.Path("out.hex") + "\"\n", messages);
-  EXPECT_EQ("in\nout.hex\n", dir.Listing());
+  WriteRun run = WriteThrough(dir, kInput, 0x100, 0x1234, BigEndian);
+  EXPECT_FALSE(run.written);
+  EXPECT_EQ("** L3300 (F) Cannot Open File : \"" + dir.Path("out.hex") + "\"\n", run.messages);
+  EXPECT_EQ("out.hex\n", run.listing);
   EXPECT_TRUE(std::filesystem::is_directory(dir.Path("out.hex")));
 }
 
-TEST_F(OutputFileTest, NoPlaceForTheCodeFieldLeavesAnExistingFileUnchanged) {
-  // No record lies after the code field: nothing to put the CRC in front of.
-  Scan(":10000000000102030405060708090A0B0C0D0E0F78\n");
-  dir.Write("out.hex", "previous output\n");
-  std::string messages;
-  EXPECT_FALSE(Write("out.hex", &messages));
-  EXPECT_EQ("", messages);
-  EXPECT_EQ("previous output\n", dir.Read("out.hex"));
-  EXPECT_EQ("in\nout.hex\n", dir.Listing());
+TEST(OutputFile, InputWithoutAPlaceForTheCodeFieldOrRefusedLeavesAnExistingFileUnchanged) {
+  struct Case {
+    const char* name;
+    std::string input;
+    uint32_t codeAddress;
+    const char* messages;
+  };
+  const Case cases[] = {
+      // No record lies after the code field: nothing to put the CRC in front of.
+      {"no record after the code field", ":10000000000102030405060708090A0B0C0D0E0F78\n", 0x100,
+       ""},
+      // Refused once much of the output has been written.
+      {"a refused line at the end", ManyRecords() + ":020000FF0000FF\n", 0x100,
+       "** L2008 (E) Invalid address record type \"Valdane Extended\"\n"},
+      // The last record ends at the code address, and none begins after it.
+      {"a split code field left open",
+       ManyRecords() + ":10001000101112131415161718191A1B1C1D1E1F68\n", 0x1F,
+       "** L3315 (F) Invalid \"CRC Code\" Location \n"},
+  };
+  for (const Case& c : cases) {
+    TempDir dir;
+    dir.Write("out.hex", "previous output\n");
+    WriteRun run = WriteThrough(dir, c.input, c.codeAddress, 0x1234, BigEndian);
+    EXPECT_FALSE(run.written) << c.name;
+    EXPECT_EQ(c.messages, run.messages) << c.name;
+    EXPECT_EQ("previous output\n", run.output) << c.name;
+    EXPECT_EQ("out.hex\n", run.listing) << c.name;
+  }
 }
 
-TEST_F(OutputFileTest, CtrlCWhileWritingRemovesTheTemporaryFile) {
-  Scan(kInput);
+TEST(OutputFile, CtrlCWhileWritingRemovesTheTemporaryFile) {
+  TempDir dir;
   dir.Write("out.hex", "previous output\n");
+  const std::string input = ManyRecords() + ":00000001FF\n";
   EXPECT_EXIT(
       {
+        ByteSource source;
+        SourceFromText(input, &source);
+        InputScan scan;
+        OpenInputScan(&source, "in.hex", 0x100, &scan);
+        OutputWriter writer;
+        OpenOutput(dir.Path("out.hex"), scan.format, 0x100, &writer);
+        ScanBatch batch;
+        ScanInput(&scan, &batch);
+        WriteRecords(batch, &writer);
         SetInterrupt(1);
-        hexFile.WriteOutput(dir.Path("out.hex"), 0x1234, BigEndian);
+        ScanInput(&scan, &batch);
       },
       testing::ExitedWithCode(1), "^\\*\\* L3410 \\(F\\) Interrupt by user$");
   EXPECT_EQ("previous output\n", dir.Read("out.hex"));
-  EXPECT_EQ("in\nout.hex\n", dir.Listing());
+  EXPECT_EQ("out.hex\n", dir.Listing());
 }
 
 #if !defined(_WIN32)
-TEST_F(OutputFileTest, FailedWriteIsAnInternalErrorAndLeavesAnExistingFileUnchanged) {
-  // 2000 data records: about 90 KB of output, far beyond the file size limit set below.
-  std::string input;
-  for (int i = 0; i < 2000; ++i) {
-    input += ":10000000000102030405060708090A0B0C0D0E0F78\n";
-  }
-  input += ":00000001FF\n";
-  Scan(input);
+TEST(OutputFile, FailedWriteIsAnInternalErrorAndLeavesAnExistingFileUnchanged) {
+  TempDir dir;
   dir.Write("out.hex", "previous output\n");
+  const std::string input = ManyRecords() + ":00000001FF\n";
   EXPECT_EXIT(
       {
         // Writes beyond 8 KB fail with EFBIG instead of ending the process.
@@ -122,14 +131,62 @@ TEST_F(OutputFileTest, FailedWriteIsAnInternalErrorAndLeavesAnExistingFileUnchan
         limit.rlim_cur = 8192;
         limit.rlim_max = 8192;
         setrlimit(RLIMIT_FSIZE, &limit);
-        hexFile.WriteOutput(dir.Path("out.hex"), 0x1234, BigEndian);
+        WriteStages(input, 0x100, 0x1234, BigEndian, dir.Path("out.hex"));
       },
       testing::ExitedWithCode(1),
       "^\\*\\* L4000 \\(-\\) Internal error : \"\\(\"6\"\\)\" \"83\" / \"\\(null\\)\"\n$");
   EXPECT_EQ("previous output\n", dir.Read("out.hex"));
-  EXPECT_EQ("in\nout.hex\n", dir.Listing());
+  EXPECT_EQ("out.hex\n", dir.Listing());
 }
 #endif
+
+TEST(OutputFile, CorrectionsOfWrittenBytesMatchTheSameEditsOfAString) {
+  // Pieces written through the buffer and directly, then bytes overwritten and spliced in and
+  // out both in the part already in the file and in the part still buffered; the rest moves
+  // in blocks, up and down.
+  TempDir dir;
+  OutputFile file;
+  ASSERT_TRUE(file.Create(dir.Path("out.bin")));
+  std::string model;
+  std::mt19937 random(3);
+  auto text = [&random](size_t length) {
+    std::string piece(length, ' ');
+    for (char& c : piece) {
+      c = static_cast<char>('A' + random() % 26);
+    }
+    return piece;
+  };
+  auto write = [&](size_t length) {
+    std::string piece = text(length);
+    file.Write(piece.data(), piece.size());
+    model += piece;
+  };
+  auto writeAt = [&](uint64_t offset, size_t length) {
+    std::string piece = text(length);
+    file.WriteAt(offset, piece.data(), piece.size());
+    model.replace(offset, length, piece);
+  };
+  auto splice = [&](uint64_t offset, uint64_t removed, size_t length) {
+    std::string piece = text(length);
+    file.Splice(offset, removed, piece.data(), piece.size());
+    model.replace(offset, removed, piece);
+  };
+  for (size_t length : {100u, 70000u, 5u, 200000u, 300000u, 40u, 90000u}) {
+    write(length);
+  }
+  writeAt(10, 4);
+  writeAt(model.size() - 30, 4);
+  splice(50, 0, 15);
+  write(1000);
+  splice(20, 37, 0);
+  splice(model.size() - 500, 2, 300);
+  writeAt(model.size() - 10, 10);
+  splice(70, 15, 15);
+  write(300);
+  ASSERT_TRUE(file.Commit());
+  EXPECT_EQ(model, dir.Read("out.bin"));
+  EXPECT_EQ("out.bin\n", dir.Listing());
+}
 
 }  // namespace
 }  // namespace sumwright

@@ -4,9 +4,11 @@
 #include <gtest/gtest.h>
 
 #include <initializer_list>
+#include <random>
 #include <string>
 
-#include "output/write_through.h"
+#include "support/image_model.h"
+#include "support/pipeline_run.h"
 
 namespace sumwright {
 namespace {
@@ -28,6 +30,21 @@ constexpr char kData20[] = "S1130020202122232425262728292A2B2C2D2E2F54";
 constexpr char kEnd[] = "S9030000FC";
 // The header generated for the output name out.mot.
 constexpr char kOutHeader[] = "S00E00006F757420202020206D6F74A9";
+
+// S3 records of 16 random bytes each from `start` on, about 600 KB: more than two chunks of the
+// scan, so that corrections after them reach lines written to the file long before.
+std::string ManyRecords(uint32_t start) {
+  std::mt19937 random(start);
+  std::string text;
+  for (uint32_t address = start; address < start + 13000 * 16; address += 16) {
+    ModelRecord record{address, std::vector<uint8_t>(16), {}};
+    for (uint8_t& b : record.bytes) {
+      b = static_cast<uint8_t>(random());
+    }
+    text += SRecord3(record) + "\n";
+  }
+  return text;
+}
 
 struct Case {
   std::string input;
@@ -84,6 +101,17 @@ TEST(SRecordWriter, EveryRecordHoldingACodeByteIsPatchedAndNoneInserted) {
       {Lines({kInputHeader, kData0, kData20, kData10, kEnd}), 0xF, BigEndian,
        Lines({kOutHeader, "S1130000000102030405060708090A0B0C0D0ED6AD", kData20,
               "S11300104E1112131415161718191A1B1C1D1E1F26", kEnd})},
+      // The holder comes much later: the CRC record inserted before the record above the field
+      // is taken out again. (The S2 records here are checksummed by hand.)
+      {Lines({kInputHeader, kData10}) + ManyRecords(0x20) + Lines({kData0, kEnd}), 4, BigEndian,
+       Lines({kOutHeader, kData10}) + ManyRecords(0x20) +
+           Lines({"S113000000010203D64E060708090A0B0C0D0E0F59", kEnd})},
+      // ... also the pair of one-byte records of a field straddling 0xFFFF/0x10000.
+      {Lines({kInputHeader, "S214010010000102030405060708090A0B0C0D0E0F62"}) +
+           ManyRecords(0x10020) + Lines({"S21400FFF8000102030405060708090A0B0C0D0E0F7C", kEnd}),
+       0xFFFF, BigEndian,
+       Lines({kOutHeader, "S214010010000102030405060708090A0B0C0D0E0F62"}) + ManyRecords(0x10020) +
+           Lines({"S21400FFF800010203040506D64E090A0B0C0D0E0F67", kEnd})},
       // The holder stands after the termination record and after a record above the field.
       {Lines({kInputHeader, kData10, kEnd, kData0}), 4, BigEndian,
        Lines({kOutHeader, kData10, kEnd, "S113000000010203D64E060708090A0B0C0D0E0F59"})},
@@ -91,7 +119,7 @@ TEST(SRecordWriter, EveryRecordHoldingACodeByteIsPatchedAndNoneInserted) {
   for (const Case& c : cases) {
     WriteRun run = WriteThrough(c.input, c.codeAddress, 0xD64E, c.order, "out.mot");
     EXPECT_TRUE(run.written) << std::hex << c.codeAddress;
-    EXPECT_EQ(c.expected, run.output) << "code address " << std::hex << c.codeAddress;
+    EXPECT_TRUE(SameText(c.expected, run.output)) << "code address " << std::hex << c.codeAddress;
   }
 }
 
@@ -129,7 +157,7 @@ TEST(SRecordWriter, NoTerminationRecordAboveAllDataWritesNoFile) {
   WriteRun run = WriteThrough(Lines({kInputHeader, kData0}), 0x1000, 0xD64E, BigEndian, "out.mot");
   EXPECT_FALSE(run.written);
   EXPECT_EQ("", run.messages);
-  EXPECT_EQ("in\n", run.listing);
+  EXPECT_EQ("", run.listing);
 }
 
 TEST(SRecordWriter, HeaderCarriesNameAndExtensionOfTheOutputName) {

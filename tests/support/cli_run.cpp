@@ -1,11 +1,11 @@
 // Runs the built sumwright program in a directory and captures what it printed.
 #include "support/cli_run.h"
 
+#include <sys/wait.h>
+
 #include <cstdlib>
 #include <fstream>
 #include <sstream>
-
-#include <sys/wait.h>
 
 namespace sumwright {
 
@@ -38,17 +38,25 @@ std::string Environment(const char* name, const char* fallback) {
 
 }  // namespace
 
-CliRun RunSumwright(const TempDir& dir, const std::vector<std::string>& arguments) {
+CliRun RunSumwright(const TempDir& dir, const std::vector<std::string>& arguments,
+                    const std::string& pipedInput) {
   std::string exe = Environment("SUMWRIGHT_EXE", SUMWRIGHT_DEFAULT_EXE);
   std::string launcher = Environment("SUMWRIGHT_LAUNCHER", "");
   // Standard error and output go to files outside the directory, so that the directory holds
   // only what the program wrote.
   std::string capture = dir.path() + ".capture";
-  std::string command = "cd " + ShellWord(dir.path()) + " && " + launcher + " " + ShellWord(exe);
+  std::string command = "cd " + ShellWord(dir.path()) + " && ";
+  if (!pipedInput.empty()) {
+    command += "cat " + ShellWord(pipedInput) + " | ";
+  }
+  command += launcher + " " + ShellWord(exe);
   for (const auto& argument : arguments) {
     command += " " + ShellWord(argument);
   }
-  command += " </dev/null >" + ShellWord(capture + ".out") + " 2>" + ShellWord(capture + ".err");
+  if (pipedInput.empty()) {
+    command += " </dev/null";
+  }
+  command += " >" + ShellWord(capture + ".out") + " 2>" + ShellWord(capture + ".err");
   int raw = std::system(command.c_str());
   CliRun run;
   run.status = WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
@@ -59,6 +67,13 @@ CliRun RunSumwright(const TempDir& dir, const std::vector<std::string>& argument
   return run;
 }
 
-std::string Banner() { return "Sumwright Version 1.0.0\n"; }
+bool RunsWindowsProgram() {
+  std::string exe = Environment("SUMWRIGHT_EXE", SUMWRIGHT_DEFAULT_EXE);
+  return exe.size() >= 4 && exe.compare(exe.size() - 4, 4, ".exe") == 0;
+}
+
+std::string Banner() {
+  return "Sumwright Version 1.0.0\n";
+}
 
 }  // namespace sumwright
