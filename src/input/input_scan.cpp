@@ -74,15 +74,18 @@ void Fail(InputScan* scan, const char* format) {
   scan->failed = true;
 }
 
-void AllocateBuffers(InputScan* scan) {
-  for (std::unique_ptr<char[]>& buffer : scan->buffers) {
-    if (buffer == nullptr) {
-      buffer.reset(new (std::nothrow) char[kChunkSize + kCarryRoom]);
-      if (buffer == nullptr) {
+// A scan whose batches another thread reads takes kScanBuffers buffers in turn; reading a
+// stretch again, one buffer serves, since each batch is done with before the next is read.
+void AllocateBuffers(InputScan* scan, size_t count) {
+  for (size_t i = 0; i < count; ++i) {
+    if (scan->buffers[i] == nullptr) {
+      scan->buffers[i].reset(new (std::nothrow) char[kChunkSize + kCarryRoom]);
+      if (scan->buffers[i] == nullptr) {
         ReportInternalError(kScanModule, kScanMemory);
       }
     }
   }
+  scan->bufferCount = count;
   scan->current = 0;
   scan->buffer = scan->buffers[0].get();
   scan->handedOut = false;
@@ -95,7 +98,7 @@ bool Refill(InputScan* scan) {
   size_t carried = scan->dataEnd - scan->scanStart;
   if (scan->handedOut) {
     // The records of the last batch point into this buffer: read into the next one.
-    scan->current = (scan->current + 1) % kScanBuffers;
+    scan->current = (scan->current + 1) % scan->bufferCount;
     char* next = scan->buffers[scan->current].get();
     std::memcpy(next, buffer + scan->scanStart, carried);
     buffer = scan->buffer = next;
@@ -267,7 +270,7 @@ bool OpenInputScan(ByteSource* source, const std::string& name, uint32_t codeAdd
   scan->source = source;
   scan->name = name;
   scan->codeField.crcCodeAddress = codeAddress;
-  AllocateBuffers(scan);
+  AllocateBuffers(scan, kScanBuffers);
   // A pipe may hand out its first bytes in several pieces; one is enough here.
   while (!scan->sourceEnded && scan->dataEnd == 0) {
     PollInterrupt();
@@ -301,7 +304,7 @@ void OpenStretchScan(ByteSource* source, FileFormat format, uint64_t from, uint6
   scan->bufferOffset = from;
   scan->readPosition = from;
   scan->readEnd = to;
-  AllocateBuffers(scan);
+  AllocateBuffers(scan, 1);
 }
 
 bool ScanInput(InputScan* scan, ScanBatch* batch) {

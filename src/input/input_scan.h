@@ -53,6 +53,7 @@ struct InputScan {
   // The chunk: bytes [scanStart, dataEnd) of `buffer` are read and not yet scanned;
   // buffer[0] lies at bufferOffset in the input; it is buffers[current].
   std::unique_ptr<char[]> buffers[kScanBuffers];
+  size_t bufferCount = 0;
   size_t current = 0;
   char* buffer = nullptr;
   bool handedOut = false;  // `buffer` holds the records of the last batch
@@ -90,7 +91,8 @@ bool FinishInputScan(InputScan* scan);
 
 // Prepares `scan` to read again the lines of `source` (already scanned in `format`) from input
 // offset `from` (a line start) up to `to` (a line end), under the extended address state `state`.
-// The records are not placed and refusals print nothing.
+// The records are not placed and refusals print nothing. Such a scan keeps only the last batch
+// valid: it is read by the thread that scans.
 void OpenStretchScan(ByteSource* source, FileFormat format, uint64_t from, uint64_t to,
                      const ExtendedAddressState& state, InputScan* scan);
 
