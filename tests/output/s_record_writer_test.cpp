@@ -144,6 +144,11 @@ TEST(SRecordWriter, PatchedRecordKeepsLowerCaseDigitsCountAndAddress) {
   EXPECT_TRUE(run.written);
   // 13 + 00 + 00 + AA + D6 + 4E + DD = 0x2BE; the one's complement of BE is 41.
   EXPECT_EQ(Lines({kOutHeader, "S1130000aaD64Edd41", kEnd}), run.output);
+  // A record read from a line that starts with "s" is written with "S" when it is patched.
+  run = WriteThrough(Lines({kInputHeader, "s1130000aabbccdd00", kEnd}), 1, 0xD64E, BigEndian,
+                     "out.mot");
+  EXPECT_TRUE(run.written);
+  EXPECT_EQ(Lines({kOutHeader, "S1130000aaD64Edd41", kEnd}), run.output);
 }
 
 TEST(SRecordWriter, CarriageReturnLineEndsOfTheInputAreKept) {

@@ -235,6 +235,11 @@ def make_blocks(rng, mode, scenario, code):
         size = rng.choice([1, 2, 16, 17, rng.randrange(1, 300), rng.randrange(1, 300),
                            rng.randrange(300, 3000)])
         spread = rng.choice([0x100, 0x1000, 0x20000])
+        if mode in ("srec-S2", "srec-S3") and rng.random() < 0.05:
+            # Text of several megabytes: many chunks of sumwright's scan, read while the CRC
+            # and the output of the chunks before are still under way.
+            size = rng.randrange(0x40000, 0x100000)
+            spread = 0x200000
         start = code + rng.randrange(-spread, spread)
         if scenario == "above":
             start = min(code - 2, limit) - rng.randrange(0, spread) - size + 1
