@@ -96,7 +96,7 @@ void AllocateBuffers(InputScan* scan, size_t count) {
 bool Refill(InputScan* scan) {
   char* buffer = scan->buffer;
   size_t carried = scan->dataEnd - scan->scanStart;
-  if (scan->handedOut) {
+  if (scan->handedOut && scan->bufferCount > 1) {
     // The records of the last batch point into this buffer: read into the next one.
     scan->current = (scan->current + 1) % scan->bufferCount;
     char* next = scan->buffers[scan->current].get();
@@ -105,6 +105,7 @@ bool Refill(InputScan* scan) {
     scan->handedOut = false;
   } else {
     std::memmove(buffer, buffer + scan->scanStart, carried);
+    scan->handedOut = false;
   }
   scan->bufferOffset += scan->scanStart;
   scan->scanStart = 0;
