@@ -24,6 +24,19 @@ size_t AddressDigits(uint32_t type) {
   }
 }
 
+// The value of `count` hexadecimal digits (at most 8); false when one is not a digit.
+inline bool DigitsValue(const char* digits, size_t count, uint32_t* value) {
+  uint32_t result = 0;
+  int bad = 0;
+  for (size_t i = 0; i < count; ++i) {
+    int digit = kHexDigitValue[digits[i]];
+    bad |= digit;
+    result = result * 16 + static_cast<uint32_t>(digit);
+  }
+  *value = result;
+  return bad >= 0;
+}
+
 }  // namespace
 
 bool RecordType(const SRecordLine& line, uint32_t* type) {
@@ -88,15 +101,19 @@ bool ReadSRecordLine(const char* text, size_t length, CodeField* field, SRecordL
     case 1:
     case 2:
     case 3: {
-      std::string_view data;
-      if (!AddressValue(*line, &line->address) || !DataText(*line, &data)) {
+      // The address and data fields as AddressValue and DataText read them, without taking the
+      // type apart again: nearly every line of a file is a data record.
+      size_t addressDigits = AddressDigits(type);
+      size_t first = 4 + addressDigits;
+      if (length < first + 1 || !DigitsValue(text + 4, addressDigits, &line->address)) {
         return false;
       }
       if (field == nullptr) {
         break;
       }
       // The span covers whole bytes only; a record without one holds no code byte.
-      uint32_t bytes = static_cast<uint32_t>(data.size() / 2);
+      size_t dataDigits = length >= first + 2 ? length - first - 2 : 0;
+      uint32_t bytes = static_cast<uint32_t>(dataDigits / 2);
       line->placement = bytes == 0
                             ? PlaceEmptyRecord(line->address, *field)
                             : PlaceCodeField(line->address, line->address + bytes - 1u, field);
