@@ -21,8 +21,17 @@ void Serve(BackgroundJob* job) {
     BackgroundJob::Function function = job->function;
     void* argument = job->argument;
     lock.unlock();
-    function(argument);
+    std::exception_ptr failure;
+    try {
+      function(argument);
+    } catch (...) {
+      // An exception that left the thread would end the process without a message.
+      failure = std::current_exception();
+    }
     lock.lock();
+    if (failure != nullptr && job->failure == nullptr) {
+      job->failure = failure;
+    }
     job->busy = false;
     job->changed.notify_all();
   }
@@ -45,6 +54,15 @@ void StartThread(BackgroundJob* job) {
 #if !defined(_WIN32)
   pthread_sigmask(SIG_SETMASK, &previous, nullptr);
 #endif
+}
+
+// Called with the lock held; the exception leaves the caller with the lock released.
+void RethrowFailure(BackgroundJob* job) {
+  if (job->failure != nullptr) {
+    std::exception_ptr failure = job->failure;
+    job->failure = nullptr;
+    std::rethrow_exception(failure);
+  }
 }
 
 }  // namespace
@@ -75,6 +93,7 @@ void StartJob(BackgroundJob* job, BackgroundJob::Function function, void* argume
   }
   std::unique_lock<std::mutex> lock(job->mutex);
   job->changed.wait(lock, [job] { return !job->busy; });
+  RethrowFailure(job);
   job->function = function;
   job->argument = argument;
   job->busy = true;
@@ -87,6 +106,7 @@ void WaitForJob(BackgroundJob* job) {
   }
   std::unique_lock<std::mutex> lock(job->mutex);
   job->changed.wait(lock, [job] { return !job->busy; });
+  RethrowFailure(job);
 }
 
 }  // namespace sumwright

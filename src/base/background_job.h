@@ -2,6 +2,7 @@
 #pragma once
 
 #include <condition_variable>
+#include <exception>
 #include <mutex>
 #include <thread>
 
@@ -18,6 +19,8 @@ struct BackgroundJob {
   bool stopping = false;
   Function function = nullptr;
   void* argument = nullptr;
+  // What a job threw (memory that could not be had), passed on to the caller.
+  std::exception_ptr failure;
 
   BackgroundJob() = default;
   BackgroundJob(const BackgroundJob&) = delete;
@@ -31,7 +34,8 @@ struct BackgroundJob {
 // signals, so that Ctrl+C interrupts the caller's waits.
 void StartJob(BackgroundJob* job, BackgroundJob::Function function, void* argument);
 
-// Returns once the job under way (if any) has ended.
+// Returns once the job under way (if any) has ended. Both rethrow, on the calling thread, what
+// an earlier job threw.
 void WaitForJob(BackgroundJob* job);
 
 }  // namespace sumwright
