@@ -1,9 +1,8 @@
-// The output file: a temporary file beside the output name, written through one buffer and
-// renamed over the output name only once it is complete.
+// The output file: written through one buffer into a temporary file beside the file it
+// replaces, renamed over it only once it is complete; or into a scratch file that is copied into
+// a stream once complete.
 #include "output/output_file.h"
 
-#include <cerrno>
-#include <cstdio>
 #include <cstring>
 #include <new>
 
@@ -12,14 +11,8 @@
 #include "base/process_exit.h"
 
 #if defined(_WIN32)
-#include <fcntl.h>
 #include <io.h>
-#include <process.h>
-#include <sys/stat.h>
-#include <windows.h>
 #else
-#include <fcntl.h>
-#include <sys/stat.h>
 #include <unistd.h>
 #endif
 
@@ -38,9 +31,6 @@ constexpr size_t kBufferSize = size_t{256} << 10;
 // Pieces at least this long are written straight from where they are.
 constexpr size_t kDirectWrite = size_t{64} << 10;
 
-// How many names are tried before giving up when others already exist.
-constexpr int kNameAttempts = 100;
-
 // The file whose removal a process end must take care of; one output is written at a time.
 OutputFile* activeFile = nullptr;
 
@@ -50,70 +40,25 @@ void RemoveActiveFile() {
   }
 }
 
-unsigned long ProcessNumber() {
-#if defined(_WIN32)
-  return static_cast<unsigned long>(_getpid());
-#else
-  return static_cast<unsigned long>(getpid());
-#endif
-}
-
-// Opens `name` for binary reading and writing only when no file of that name exists yet.
-int CreateExclusive(const std::string& name) {
-#if defined(_WIN32)
-  return _open(name.c_str(), _O_RDWR | _O_CREAT | _O_EXCL | _O_BINARY, _S_IREAD | _S_IWRITE);
-#else
-  return open(name.c_str(), O_RDWR | O_CREAT | O_EXCL, 0666);
-#endif
-}
-
-// Replaces `to` by `from`; rename() does not replace an existing file on Windows.
-bool ReplaceFile(const std::string& from, const std::string& to) {
-#if defined(_WIN32)
-  // A scanner or indexer may hold either file for a moment: try again briefly before failing.
-  for (int attempt = 0; attempt < 10; ++attempt) {
-    if (MoveFileExA(from.c_str(), to.c_str(), MOVEFILE_REPLACE_EXISTING) != 0) {
-      return true;
-    }
-    DWORD error = GetLastError();
-    if (error != ERROR_ACCESS_DENIED && error != ERROR_SHARING_VIOLATION) {
-      return false;
-    }
-    Sleep(50);
-  }
-  return false;
-#else
-  return std::rename(from.c_str(), to.c_str()) == 0;
-#endif
-}
-
 }  // namespace
 
 OutputFile::~OutputFile() {
-  if (!temporaryName.empty()) {
-    Discard();
-  }
+  Discard();
 }
 
 bool OutputFile::Create(const std::string& name) {
-  finalName = name;
-  static unsigned long serial = 0;
-  // The temporary file carries the output name as its prefix, so that it lies in the same
-  // directory (and file system) and the final rename cannot turn into a copy.
-  for (int attempt = 0; attempt < kNameAttempts; ++attempt) {
-    char suffix[48];
-    std::snprintf(suffix, sizeof suffix, ".%lx-%lx.tmp", ProcessNumber(), ++serial);
-    std::string candidate = name + suffix;
-    descriptor = CreateExclusive(candidate);
-    if (descriptor >= 0) {
-      temporaryName = candidate;
-      break;
-    }
-    if (errno != EEXIST) {
-      return false;
-    }
+  if (!FindOutputTarget(name, &target)) {
+    return false;
+  }
+  if (target.kind == OutputStream) {
+    descriptor = OpenScratchFile();
+  } else {
+    // Beside the file it replaces, in the same file system, so that the rename cannot turn
+    // into a copy.
+    descriptor = CreateTemporaryFile(target, &temporaryName);
   }
   if (descriptor < 0) {
+    CloseOutputTarget(&target);
     return false;
   }
   used = 0;
@@ -219,21 +164,58 @@ void OutputFile::Splice(uint64_t offset, uint64_t removeLength, const char* byte
   SeekToEnd(this);
 }
 
+namespace {
+
+// Copies the finished scratch file into the stream, in blocks of the buffer's size.
+void CopyIntoStream(OutputFile* file) {
+  char* block = file->buffer.get();
+  for (uint64_t copied = 0; copied < file->flushed;) {
+    uint64_t rest = file->flushed - copied;
+    size_t count = rest < kBufferSize ? static_cast<size_t>(rest) : kBufferSize;
+    size_t got = 0;
+    if (!ReadAt(file->descriptor, copied, block, count, &got) || got != count ||
+        !WriteToStream(file->target, block, count)) {
+      WriteFailed(file);
+    }
+    copied += count;
+  }
+}
+
+void ForgetActiveFile(OutputFile* file) {
+  if (activeFile == file) {
+    activeFile = nullptr;
+    SetExitCleanup(nullptr);
+  }
+}
+
+}  // namespace
+
 bool OutputFile::Commit() {
   FlushBuffer(this);
+  if (target.kind == OutputStream) {
+    CopyIntoStream(this);
+    // A device may report only when it is closed that it could not take what it was given.
+    if (!CloseOutputTarget(&target)) {
+      WriteFailed(this);
+    }
+    CloseFile(descriptor);
+    descriptor = -1;
+    ForgetActiveFile(this);
+    return true;
+  }
   // An error the system reports only now (a full disk, a quota) still fails the output.
   bool closed = CloseFile(descriptor);
   descriptor = -1;
   if (!closed) {
     WriteFailed(this);
   }
-  bool renamed = ReplaceFile(temporaryName, finalName);
+  bool renamed = ReplaceTarget(target, temporaryName);
   if (!renamed) {
-    std::remove(temporaryName.c_str());
+    RemoveTemporaryFile(target, temporaryName);
   }
   temporaryName.clear();
-  activeFile = nullptr;
-  SetExitCleanup(nullptr);
+  CloseOutputTarget(&target);
+  ForgetActiveFile(this);
   return renamed;
 }
 
@@ -243,14 +225,12 @@ void OutputFile::Discard() {
     descriptor = -1;
   }
   if (!temporaryName.empty()) {
-    std::remove(temporaryName.c_str());
+    RemoveTemporaryFile(target, temporaryName);
     temporaryName.clear();
   }
+  CloseOutputTarget(&target);
   used = 0;
-  if (activeFile == this) {
-    activeFile = nullptr;
-    SetExitCleanup(nullptr);
-  }
+  ForgetActiveFile(this);
 }
 
 }  // namespace sumwright
