@@ -1,28 +1,18 @@
 // Runs the built sumwright program in a directory and captures what it printed.
 #include "support/cli_run.h"
 
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstdio>
 #include <cstdlib>
 #include <fstream>
 #include <sstream>
 
-#include <sys/wait.h>
-
 namespace sumwright {
 
 namespace {
-
-// Quotes one word for the POSIX shell: the word as it stands, whatever bytes it holds.
-std::string ShellWord(const std::string& word) {
-  std::string quoted = "'";
-  for (char c : word) {
-    if (c == '\'') {
-      quoted += "'\\''";
-    } else {
-      quoted += c;
-    }
-  }
-  return quoted + "'";
-}
 
 std::string ReadFile(const std::string& name) {
   std::ifstream file(name, std::ios::binary);
@@ -36,22 +26,31 @@ std::string Environment(const char* name, const char* fallback) {
   return value != nullptr && value[0] != '\0' ? value : fallback;
 }
 
-}  // namespace
-
-CliRun RunSumwright(const TempDir& dir, const std::vector<std::string>& arguments) {
+// The shell command of a run: its standard error and output go to files outside the directory,
+// so that the directory holds only what the program wrote.
+std::string Command(const TempDir& dir, const std::vector<std::string>& arguments,
+                    const CliSetup& setup, const std::string& capture) {
   std::string exe = Environment("SUMWRIGHT_EXE", SUMWRIGHT_DEFAULT_EXE);
   std::string launcher = Environment("SUMWRIGHT_LAUNCHER", "");
-  // Standard error and output go to files outside the directory, so that the directory holds
-  // only what the program wrote.
-  std::string capture = dir.path() + ".capture";
-  std::string command = "cd " + ShellWord(dir.path()) + " && " + launcher + " " + ShellWord(exe);
+  std::string command = "cd " + ShellWord(dir.path()) + " && ";
+  if (!setup.before.empty()) {
+    command += setup.before + "; ";
+  }
+  command += "exec " + setup.wrapper + " " + launcher + " " + ShellWord(exe);
   for (const auto& argument : arguments) {
     command += " " + ShellWord(argument);
   }
-  command += " </dev/null >" + ShellWord(capture + ".out") + " 2>" + ShellWord(capture + ".err");
-  int raw = std::system(command.c_str());
+  return command + " </dev/null >" + ShellWord(capture + ".out") + " 2>" +
+         ShellWord(capture + ".err") + " " + setup.redirects;
+}
+
+CliRun Collect(int raw, const std::string& capture) {
   CliRun run;
-  run.status = WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
+  if (WIFEXITED(raw)) {
+    run.status = WEXITSTATUS(raw);
+  } else if (WIFSIGNALED(raw)) {
+    run.status = 128 + WTERMSIG(raw);
+  }
   run.messages = ReadFile(capture + ".err");
   run.output = ReadFile(capture + ".out");
   std::remove((capture + ".out").c_str());
@@ -59,6 +58,56 @@ CliRun RunSumwright(const TempDir& dir, const std::vector<std::string>& argument
   return run;
 }
 
-std::string Banner() { return "Sumwright Version 1.0.0\n"; }
+}  // namespace
+
+std::string ShellWord(const std::string& word) {
+  std::string quoted = "'";
+  for (char c : word) {
+    if (c == '\'') {
+      quoted += "'\\''";
+    } else {
+      quoted += c;
+    }
+  }
+  return quoted + "'";
+}
+
+CliRun RunSumwright(const TempDir& dir, const std::vector<std::string>& arguments,
+                    const CliSetup& setup) {
+  CliProcess process = StartSumwright(dir, arguments, setup);
+  return FinishSumwright(&process);
+}
+
+CliProcess StartSumwright(const TempDir& dir, const std::vector<std::string>& arguments,
+                          const CliSetup& setup) {
+  CliProcess process;
+  process.capture = dir.path() + ".capture";
+  std::string command = Command(dir, arguments, setup, process.capture);
+  process.pid = fork();
+  if (process.pid == 0) {
+    execl("/bin/sh", "sh", "-c", command.c_str(), static_cast<char*>(nullptr));
+    _exit(127);
+  }
+  return process;
+}
+
+CliRun FinishSumwright(CliProcess* process) {
+  int raw = -1;
+  if (process->pid > 0) {
+    while (waitpid(process->pid, &raw, 0) < 0 && errno == EINTR) {
+    }
+  }
+  process->pid = -1;
+  return Collect(raw, process->capture);
+}
+
+bool RunsWindowsProgram() {
+  std::string exe = Environment("SUMWRIGHT_EXE", SUMWRIGHT_DEFAULT_EXE);
+  return exe.size() >= 4 && exe.compare(exe.size() - 4, 4, ".exe") == 0;
+}
+
+std::string Banner() {
+  return "Sumwright Version 1.0.0\n";
+}
 
 }  // namespace sumwright
