@@ -1,6 +1,7 @@
 // Runs the built sumwright program in a directory and captures what it printed.
 #include "support/cli_run.h"
 
+#include <signal.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -91,14 +92,31 @@ CliProcess StartSumwright(const TempDir& dir, const std::vector<std::string>& ar
   return process;
 }
 
-CliRun FinishSumwright(CliProcess* process) {
+CliRun FinishSumwright(CliProcess* process, int timeoutSeconds) {
   int raw = -1;
-  if (process->pid > 0) {
+  bool ended = process->pid <= 0;
+  for (int waited = 0; !ended && timeoutSeconds > 0 && waited < timeoutSeconds * 100; ++waited) {
+    ended = waitpid(process->pid, &raw, WNOHANG) == process->pid;
+    if (!ended) {
+      usleep(10000);
+    }
+  }
+  if (!ended) {
+    if (timeoutSeconds > 0) {
+      kill(process->pid, SIGKILL);
+    }
     while (waitpid(process->pid, &raw, 0) < 0 && errno == EINTR) {
+    }
+    if (timeoutSeconds > 0) {
+      raw = -1;
     }
   }
   process->pid = -1;
-  return Collect(raw, process->capture);
+  CliRun run = Collect(raw, process->capture);
+  if (raw == -1) {
+    run.status = -1;
+  }
+  return run;
 }
 
 bool RunsWindowsProgram() {

@@ -37,8 +37,9 @@ struct CliProcess {
 };
 CliProcess StartSumwright(const TempDir& dir, const std::vector<std::string>& arguments,
                           const CliSetup& setup = CliSetup{});
-// Waits for the run to end and collects what it printed.
-CliRun FinishSumwright(CliProcess* process);
+// Waits for the run to end and collects what it printed. With `timeoutSeconds`, a program that
+// has not ended by then is killed, and the status is -1.
+CliRun FinishSumwright(CliProcess* process, int timeoutSeconds = 0);
 
 // True when the program under test is the Windows one ($SUMWRIGHT_EXE ends in ".exe").
 bool RunsWindowsProgram();
