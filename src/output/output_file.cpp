@@ -7,6 +7,7 @@
 #include <new>
 
 #include "base/file_io.h"
+#include "base/interrupt.h"
 #include "base/messages.h"
 #include "base/process_exit.h"
 
@@ -78,6 +79,8 @@ bool OutputFile::Create(const std::string& name) {
 namespace {
 
 [[noreturn]] void WriteFailed(OutputFile* file) {
+  // A call that a request to end cut short reports that request, not a failed write.
+  PollInterrupt();
   file->Discard();
   ReportInternalError(kOutputModule, kWriteFailed);
 }
