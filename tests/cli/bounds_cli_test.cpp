@@ -111,7 +111,7 @@ TEST(CliBounds, SubcommandSourceThatNeverEndsIsCutOffAtTheBound) {
 #endif
 
 #if !defined(SUMWRIGHT_SANITIZED)
-TEST(CliBounds, OutOfMemoryWhileReadingASubcommandFileIsAnInternalError) {
+TEST(CliPosixBounds, OutOfMemoryWhileReadingASubcommandFileIsAnInternalError) {
   if (RunsWindowsProgram()) {
     GTEST_SKIP() << "Wine does not start under a 16 MB address space limit";
   }

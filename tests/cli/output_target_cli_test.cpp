@@ -176,7 +176,7 @@ TEST(CliOutputStream, DescriptorNamesAreWrittenIntoAsTheyStand) {
 
 // Device nodes only in a /dev of the run's own (a private mount namespace), never the machine's:
 // a program that replaced them would replace the machine's devices, as root.
-TEST(CliOutputStream, DevicesAreWrittenIntoOrRefusedButNeverReplaced) {
+TEST(CliPosixOutput, DevicesAreWrittenIntoOrRefusedButNeverReplaced) {
   // Wine's server opens files for the Windows program outside the run's mount namespace: the
   // Windows program would see the machine's /dev. Its devices are checked with NUL.
   if (geteuid() != 0 || RunsWindowsProgram()) {
@@ -302,7 +302,7 @@ TEST(CliOutputReplace, ExistingFileKeepsItsLinkModeOwnerAndGroup) {
 
 // Runs as a user other than root (nobody, when the tests run as root), in a directory everybody
 // may write: what an open for writing refuses stays as it is.
-TEST(CliOutputReplace, FileThatAnOpenForWritingRefusesIsLeftAlone) {
+TEST(CliPosixOutput, FileThatAnOpenForWritingRefusesIsLeftAlone) {
   if (RunsWindowsProgram()) {
     GTEST_SKIP() << "Wine runs only as the owner of its prefix; read-only files on Windows are "
                     "checked as root";

@@ -48,7 +48,7 @@ bool WaitFor(Condition done, int seconds = 10) {
   return false;
 }
 
-TEST(CliSignals, RequestToEndRemovesTheTemporaryFile) {
+TEST(CliPosixSignals, RequestToEndRemovesTheTemporaryFile) {
   if (RunsWindowsProgram()) {
     GTEST_SKIP() << "Windows has no such signals; its console events cannot be sent under Wine";
   }
