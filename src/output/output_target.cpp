@@ -160,11 +160,11 @@ bool FindOutputTarget(const std::string& name, OutputTarget* target) {
   if (target->directoryDescriptor < 0) {
     return false;
   }
+  // The rename replaces exactly the file that the open reached. (A new file's name that is
+  // taken meanwhile, by another run say, is simply replaced, as any rename would; through a
+  // link the check is made again just before the rename.)
   struct stat there;
-  bool present = StatInDirectory(*target, &there);
-  // The rename replaces exactly the file that the open reached, or, for a new file, a name
-  // that is still free.
-  if (opened >= 0 ? !present || !SameFile(reached, there) : present) {
+  if (opened >= 0 && (!StatInDirectory(*target, &there) || !SameFile(reached, there))) {
     CloseOutputTarget(target);
     return false;
   }
