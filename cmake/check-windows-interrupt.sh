@@ -2,9 +2,10 @@
 # Checks that Ctrl+C reaches the Windows program through its console control handler, under Wine
 # (which turns SIGINT into a console Ctrl+C event):
 #   cmake/check-windows-interrupt.sh <windows program .exe> <work directory>
-# The program is held while it reads its subcommand file from a named pipe; Ctrl+C arrives then,
-# and once the pipe has delivered the line, the next poll ends the run with L3410 (no line end),
-# exit status 1 and no output file.
+# The program is held while it reads its subcommand file from a named pipe; Ctrl+C arrives then.
+# The handler also cancels that read, which Windows does at once; Wine does not, so here the read
+# returns once the pipe has delivered the line. Either way the next poll ends the run with L3410
+# (no line end), exit status 1 and no output file.
 set -euo pipefail
 exe=$(realpath "$1")
 samples=$(realpath "$(dirname "$0")/../samples")

@@ -21,8 +21,17 @@ void Serve(BackgroundJob* queue) {
     }
     BackgroundJob::Job job = queue->jobs[queue->first];
     lock.unlock();
-    job.function(job.argument);
+    std::exception_ptr failure;
+    try {
+      job.function(job.argument);
+    } catch (...) {
+      // An exception that left the thread would end the process without a message.
+      failure = std::current_exception();
+    }
     lock.lock();
+    if (failure != nullptr && queue->failure == nullptr) {
+      queue->failure = failure;
+    }
     queue->first = (queue->first + 1) % BackgroundJob::kMostPending;
     --queue->pending;
     queue->changed.notify_all();
@@ -46,6 +55,15 @@ void StartThread(BackgroundJob* queue) {
 #if !defined(_WIN32)
   pthread_sigmask(SIG_SETMASK, &previous, nullptr);
 #endif
+}
+
+// Called with the lock held; the exception leaves the caller with the lock released.
+void RethrowFailure(BackgroundJob* queue) {
+  if (queue->failure != nullptr) {
+    std::exception_ptr failure = queue->failure;
+    queue->failure = nullptr;
+    std::rethrow_exception(failure);
+  }
 }
 
 }  // namespace
@@ -76,6 +94,7 @@ void StartJob(BackgroundJob* queue, BackgroundJob::Function function, void* argu
   }
   std::unique_lock<std::mutex> lock(queue->mutex);
   queue->changed.wait(lock, [queue] { return queue->pending < BackgroundJob::kMostPending; });
+  RethrowFailure(queue);
   size_t slot = (queue->first + queue->pending) % BackgroundJob::kMostPending;
   queue->jobs[slot] = BackgroundJob::Job{function, argument};
   ++queue->pending;
@@ -88,6 +107,7 @@ void WaitForJob(BackgroundJob* queue) {
   }
   std::unique_lock<std::mutex> lock(queue->mutex);
   queue->changed.wait(lock, [queue] { return queue->pending == 0; });
+  RethrowFailure(queue);
 }
 
 }  // namespace sumwright

@@ -4,6 +4,7 @@
 
 #include <condition_variable>
 #include <cstddef>
+#include <exception>
 #include <mutex>
 #include <thread>
 
@@ -26,6 +27,8 @@ struct BackgroundJob {
   Job jobs[kMostPending] = {};
   size_t first = 0;    // the job the thread runs or runs next
   size_t pending = 0;  // jobs handed over and not finished
+  // What a job threw (memory that could not be had), passed on to the caller.
+  std::exception_ptr failure;
 
   BackgroundJob() = default;
   BackgroundJob(const BackgroundJob&) = delete;
@@ -40,7 +43,8 @@ struct BackgroundJob {
 // gets no signals, so that Ctrl+C interrupts the caller's waits.
 void StartJob(BackgroundJob* job, BackgroundJob::Function function, void* argument);
 
-// Returns once every job handed over has finished.
+// Returns once every job handed over has finished. Both rethrow, on the calling thread, what an
+// earlier job threw.
 void WaitForJob(BackgroundJob* job);
 
 }  // namespace sumwright

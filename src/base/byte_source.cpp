@@ -38,13 +38,10 @@ ByteSource::~ByteSource() {
 
 bool OpenSourceFile(const std::string& name, ByteSource* source) {
   CloseSource(source);
-  if (name.find('\0') != std::string::npos) {
-    return false;
-  }
 #if defined(_WIN32)
-  int descriptor = _open(name.c_str(), _O_RDONLY | _O_BINARY);
+  int descriptor = OpenDescriptor(name, _O_RDONLY, 0);
 #else
-  int descriptor = open(name.c_str(), O_RDONLY | O_NOCTTY);
+  int descriptor = OpenDescriptor(name, O_RDONLY | O_NOCTTY, 0);
 #endif
   if (descriptor < 0) {
     return false;

@@ -46,15 +46,39 @@ long long ReadOnce(int descriptor, char* buffer, size_t capacity) {
     if (got >= 0) {
       return got;
     }
+    // A signal ended the wait, or Ctrl+C cancelled it on Windows: Ctrl+C is reported here, any
+    // other signal waits again.
+    PollInterrupt();
     if (errno != EINTR) {
       return -1;
     }
-    // A signal ended the wait: Ctrl+C is reported here, anything else waits again.
-    PollInterrupt();
   }
 }
 
 }  // namespace
+
+int OpenDescriptor(const std::string& name, int flags, int permissions) {
+  if (name.find('\0') != std::string::npos) {
+    errno = ENOENT;
+    return -1;
+  }
+  for (;;) {
+#if defined(_WIN32)
+    int descriptor = _open(name.c_str(), flags | _O_BINARY, permissions);
+#else
+    int descriptor = open(name.c_str(), flags, static_cast<mode_t>(permissions));
+#endif
+    if (descriptor >= 0) {
+      return descriptor;
+    }
+    int error = errno;
+    PollInterrupt();
+    if (error != EINTR) {
+      errno = error;
+      return -1;
+    }
+  }
+}
 
 bool ReadSome(int descriptor, char* buffer, size_t capacity, size_t* got) {
   long long count = ReadOnce(descriptor, buffer, capacity);
@@ -78,9 +102,11 @@ bool ReadAt(int descriptor, uint64_t offset, char* buffer, size_t capacity, size
 #else
     ssize_t count =
         pread(descriptor, buffer + total, capacity - total, static_cast<off_t>(offset + total));
-    if (count < 0 && errno == EINTR) {
+    if (count < 0) {
       PollInterrupt();
-      continue;
+      if (errno == EINTR) {
+        continue;
+      }
     }
 #endif
     if (count < 0) {
@@ -103,11 +129,11 @@ bool WriteAll(int descriptor, const char* bytes, size_t length) {
 #else
     ssize_t written = write(descriptor, bytes, length);
 #endif
-    if (written < 0 && errno == EINTR) {
-      PollInterrupt();
-      continue;
-    }
     if (written <= 0) {
+      PollInterrupt();
+      if (written < 0 && errno == EINTR) {
+        continue;
+      }
       return false;
     }
     bytes += written;
@@ -122,11 +148,11 @@ bool WriteAllAt(int descriptor, uint64_t offset, const char* bytes, size_t lengt
 #else
   while (length != 0) {
     ssize_t written = pwrite(descriptor, bytes, length, static_cast<off_t>(offset));
-    if (written < 0 && errno == EINTR) {
-      PollInterrupt();
-      continue;
-    }
     if (written <= 0) {
+      PollInterrupt();
+      if (written < 0 && errno == EINTR) {
+        continue;
+      }
       return false;
     }
     bytes += written;

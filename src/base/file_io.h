@@ -3,11 +3,21 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <string>
 
 namespace sumwright {
 
+// Opens `name` with open() `flags` (and `permissions` for a new file), binary on Windows. An open
+// that a signal interrupts (a FIFO waiting for its other end) is polled for Ctrl+C and tried
+// again. -1, with errno set, on failure; a name holding a NUL byte names no file (ENOENT).
+int OpenDescriptor(const std::string& name, int flags, int permissions);
+
+// Every call below that a signal interrupts polls for Ctrl+C and, when none is pending, goes on.
+// A call that fails polls too before it reports the failure: on Windows, Ctrl+C cancels a read
+// that waits for a pipe or the console.
+
 // Reads up to `capacity` bytes at the current position into `buffer`; *got is 0 at the end of the
-// file. A read interrupted by a signal is polled for Ctrl+C and tried again. False on an error.
+// file. False on an error.
 bool ReadSome(int descriptor, char* buffer, size_t capacity, size_t* got);
 
 // Reads up to `capacity` bytes from `offset` on, fewer only at the end of the file. False on an

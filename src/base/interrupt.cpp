@@ -29,29 +29,82 @@ void SetInterrupt(int value) {
 namespace {
 
 #if defined(_WIN32)
-BOOL WINAPI OnConsoleControl(DWORD controlType) {
-  if (controlType == CTRL_C_EVENT || controlType == CTRL_BREAK_EVENT) {
-    SetInterrupt(1);
-    return TRUE;
+// The main thread, whose blocking reads a control event cancels; null when it cannot be had.
+HANDLE mainThread = nullptr;
+
+void CancelMainThreadRead() {
+  if (mainThread != nullptr) {
+    CancelSynchronousIo(mainThread);
   }
-  return FALSE;
+}
+
+BOOL WINAPI OnConsoleControl(DWORD controlType) {
+  switch (controlType) {
+    case CTRL_C_EVENT:
+    case CTRL_BREAK_EVENT:
+      SetInterrupt(1);
+      CancelMainThreadRead();
+      return TRUE;
+    case CTRL_CLOSE_EVENT:
+    case CTRL_LOGOFF_EVENT:
+    case CTRL_SHUTDOWN_EVENT:
+      // The process ends when this returns: wait for the main thread's poll to remove the
+      // temporary file and end it first. A read that started after the first cancel is
+      // cancelled again.
+      SetInterrupt(1);
+      for (;;) {
+        CancelMainThreadRead();
+        Sleep(50);
+      }
+    default:
+      return FALSE;
+  }
 }
 #else
-void OnInterruptSignal(int) { SetInterrupt(1); }
+void OnInterruptSignal(int) {
+  SetInterrupt(1);
+}
+
+void HandleSignal(int signalNumber, bool keepInheritedIgnore) {
+  struct sigaction previous {};
+  if (keepInheritedIgnore && sigaction(signalNumber, nullptr, &previous) == 0 &&
+      previous.sa_handler == SIG_IGN) {
+    return;
+  }
+  struct sigaction action {};
+  action.sa_handler = OnInterruptSignal;
+  sigemptyset(&action.sa_mask);
+  // No SA_RESTART: a blocking open, read or write returns EINTR, and its loop polls. With
+  // SA_RESTART a FIFO that never opens or a pipe that never delivers would hold the process
+  // for ever.
+  action.sa_flags = 0;
+  sigaction(signalNumber, &action, nullptr);
+}
+
+void IgnoreSignal(int signalNumber) {
+  struct sigaction action {};
+  action.sa_handler = SIG_IGN;
+  sigemptyset(&action.sa_mask);
+  sigaction(signalNumber, &action, nullptr);
+}
 #endif
 
 }  // namespace
 
 void InstallInterruptHandler() {
 #if defined(_WIN32)
+  HANDLE process = GetCurrentProcess();
+  if (DuplicateHandle(process, GetCurrentThread(), process, &mainThread, 0, FALSE,
+                      DUPLICATE_SAME_ACCESS) == 0) {
+    mainThread = nullptr;
+  }
   SetConsoleCtrlHandler(OnConsoleControl, TRUE);
 #else
-  struct sigaction action {};
-  action.sa_handler = OnInterruptSignal;
-  sigemptyset(&action.sa_mask);
-  // A blocking open or read goes on after Ctrl+C; the next poll reports it.
-  action.sa_flags = SA_RESTART;
-  sigaction(SIGINT, &action, nullptr);
+  HandleSignal(SIGINT, false);
+  HandleSignal(SIGTERM, true);
+  HandleSignal(SIGHUP, true);
+  IgnoreSignal(SIGPIPE);
+  IgnoreSignal(SIGXFSZ);
 #endif
 }
 

@@ -5,15 +5,23 @@
 
 namespace sumwright {
 
-// 0 idle, 1 Ctrl+C seen and not yet reported, 2 reported. Written by the signal handler (0 to 1
-// only) and by PollInterrupt (1 to 2 only).
+// 0 idle, 1 Ctrl+C (or a request to end) seen and not yet reported, 2 reported. Written by the
+// signal handler (0 to 1 only) and by PollInterrupt (1 to 2 only).
 extern std::atomic<int> InterruptFlag;
 
 // With 1: the flag becomes 1 only when it is 0. Any other value sets it to 0.
 void SetInterrupt(int value);
 
-// Installs the Ctrl+C handler, which only calls SetInterrupt(1): SIGINT through sigaction on
-// POSIX (the handler stays installed), the console control handler on Windows.
+// Installs the handler that only calls SetInterrupt(1), so that a request to end the process is
+// reported at the next poll and leaves no half-written output behind:
+// - POSIX: SIGINT, and SIGTERM and SIGHUP unless they were ignored when the process started (as
+//   nohup does). Without SA_RESTART, so that a blocked open, read or write returns EINTR and
+//   polls. SIGPIPE and SIGXFSZ are ignored: a closed pipe or a file-size limit then fails the
+//   write that met it, and the caller reports that.
+// - Windows: the console control handler for Ctrl+C and Ctrl+Break, and for the close, logoff
+//   and shutdown events, after which the system ends the process as soon as the handler returns:
+//   for those the handler waits until the main thread has ended the process. Each event also
+//   cancels a read the main thread waits in, so that it polls.
 void InstallInterruptHandler();
 
 // When the flag is 1: sets it to 2, prints L3410 without a line end, flushes the standard error

@@ -1,11 +1,13 @@
 // Reads a whole file into memory in one piece, in binary mode.
 #include "base/whole_file.h"
 
+#include <fcntl.h>
+
 #include <cstdint>
-#include <cstdio>
+#include <cstring>
 
+#include "base/file_io.h"
 #include "base/interrupt.h"
-
 #if defined(__linux__)
 #include <sys/mman.h>
 #endif
@@ -14,27 +16,7 @@ namespace sumwright {
 
 namespace {
 
-// Size of the file in bytes from its end position, or -1 when the stream cannot tell.
-long long StreamSize(std::FILE* file) {
-#if defined(_WIN32)
-  if (_fseeki64(file, 0, SEEK_END) != 0) {
-    return -1;
-  }
-  long long size = _ftelli64(file);
-  if (_fseeki64(file, 0, SEEK_SET) != 0) {
-    return -1;
-  }
-#else
-  if (std::fseek(file, 0, SEEK_END) != 0) {
-    return -1;
-  }
-  long long size = std::ftell(file);
-  if (std::fseek(file, 0, SEEK_SET) != 0) {
-    return -1;
-  }
-#endif
-  return size;
-}
+constexpr size_t kProbe = size_t{1} << 16;
 
 // Sizes the buffer for `size` bytes. On Linux, large buffers are first offered huge pages, which
 // saves most of the page faults of filling tens of megabytes.
@@ -54,71 +36,103 @@ void SizeBuffer(ByteBuffer* bytes, size_t size) {
   bytes->resize(size);
 }
 
-// Appends everything from the current position to the end of the stream, a chunk at a time.
-bool ReadRest(std::FILE* file, ByteBuffer* bytes) {
-  const size_t kChunk = 1 << 16;
-  for (;;) {
+// Closes the file however the read ends, a thrown std::bad_alloc included.
+struct OpenFile {
+  int descriptor;
+  ~OpenFile() { CloseFile(descriptor); }
+};
+
+// Fills *bytes up to its size from the current position; *used is how many bytes it holds then,
+// fewer than its size only at the end of the file.
+bool FillBuffer(int descriptor, ByteBuffer* bytes, size_t* used) {
+  while (*used < bytes->size()) {
     PollInterrupt();
-    size_t used = bytes->size();
-    bytes->resize(used + kChunk);
-    size_t got = std::fread(bytes->data() + used, 1, kChunk, file);
-    bytes->resize(used + got);
-    if (got < kChunk) {
-      return std::ferror(file) == 0;
+    size_t got = 0;
+    if (!ReadSome(descriptor, bytes->data() + *used, bytes->size() - *used, &got)) {
+      return false;
     }
+    if (got == 0) {
+      break;
+    }
+    *used += got;
   }
+  return true;
 }
 
 }  // namespace
 
 bool ReadWholeFile(const std::string& name, ByteBuffer* bytes) {
+  bool tooLarge = false;
+  return ReadWholeFile(name, UINT64_MAX, bytes, &tooLarge);
+}
+
+bool ReadWholeFile(const std::string& name, uint64_t limit, ByteBuffer* bytes, bool* tooLarge) {
   bytes->clear();
-  if (name.find('\0') != std::string::npos) {
+  *tooLarge = false;
+#if defined(_WIN32)
+  int descriptor = OpenDescriptor(name, _O_RDONLY, 0);
+#else
+  int descriptor = OpenDescriptor(name, O_RDONLY | O_NOCTTY, 0);
+#endif
+  if (descriptor < 0) {
     return false;
   }
-  std::FILE* file = std::fopen(name.c_str(), "rb");
-  if (file == nullptr) {
+  OpenFile file{descriptor};
+  FileIdentity identity;
+  // A directory opens on POSIX but holds nothing to read.
+  if (!IdentifyOpenFile(descriptor, &identity) || identity.directory) {
     return false;
   }
-  long long size = StreamSize(file);
-  if (size < 0) {
-    std::clearerr(file);
+  if (identity.regular && identity.size > limit) {
+    *tooLarge = true;
+    return false;
   }
-  // The first byte comes before any buffer is sized: a directory opens but cannot be read,
-  // and its reported size means nothing.
-  bool ok = true;
-  int first = std::fgetc(file);
-  if (first == EOF) {
-    ok = std::ferror(file) == 0;
-  } else if (size > 0) {
-    SizeBuffer(bytes, static_cast<size_t>(size));
-    (*bytes)[0] = static_cast<char>(first);
-    size_t got = std::fread(bytes->data() + 1, 1, bytes->size() - 1, file);
-    bytes->resize(got + 1);
-    if (std::ferror(file) != 0) {
-      ok = false;
-    } else if (got + 1 == static_cast<size_t>(size)) {
-      // A file that grew since its size was taken is read to its end too.
-      int next = std::fgetc(file);
-      if (next != EOF) {
-        bytes->push_back(static_cast<char>(next));
-        ok = ReadRest(file, bytes);
-      } else {
-        ok = std::ferror(file) == 0;
-      }
+  size_t used = 0;
+  // A regular file is read into one piece of its size. What a pipe or a device holds, or what a
+  // file gained since its size was taken, is looked at in a probe first and grows the buffer
+  // only when there is more, by doubling, so that a large file is not copied many times over.
+  if (identity.regular && identity.size > 0) {
+    SizeBuffer(bytes, static_cast<size_t>(identity.size));
+  }
+  for (;;) {
+    if (!FillBuffer(descriptor, bytes, &used)) {
+      bytes->clear();
+      return false;
     }
-  } else {
-    // Size unknown (a pipe or a device): read until the end.
-    bytes->push_back(static_cast<char>(first));
-    ok = ReadRest(file, bytes);
+    if (used > limit) {
+      *tooLarge = true;
+      bytes->clear();
+      return false;
+    }
+    if (used < bytes->size()) {
+      break;
+    }
+    char probe[kProbe];
+    size_t got = 0;
+    PollInterrupt();
+    if (!ReadSome(descriptor, probe, sizeof probe, &got)) {
+      bytes->clear();
+      return false;
+    }
+    if (got == 0) {
+      break;
+    }
+    if (got > limit - used) {
+      *tooLarge = true;
+      bytes->clear();
+      return false;
+    }
+    // Never more than limit + 1 bytes: one past the limit shows that the file is too large.
+    uint64_t grown = used < kProbe ? uint64_t{2} * kProbe : uint64_t{2} * used;
+    if (grown > limit) {
+      grown = limit + 1;
+    }
+    bytes->resize(static_cast<size_t>(grown));
+    std::memcpy(bytes->data() + used, probe, got);
+    used += got;
   }
-  if (std::fclose(file) != 0) {
-    ok = false;
-  }
-  if (!ok) {
-    bytes->clear();
-  }
-  return ok;
+  bytes->resize(used);
+  return true;
 }
 
 }  // namespace sumwright

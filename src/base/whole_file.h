@@ -2,6 +2,7 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
 #include <memory>
 #include <new>
 #include <string>
@@ -45,5 +46,11 @@ using ByteBuffer = std::vector<char, UninitializedAllocator<char>>;
 // is a directory, or its name holds a NUL byte (which would open the file named by the part
 // before it); nothing is printed here.
 bool ReadWholeFile(const std::string& name, ByteBuffer* bytes);
+
+// The same, for a file that must not hold more than `limit` bytes: false with *tooLarge set when
+// it holds more, found before more than `limit` + 1 bytes are taken into memory (a device
+// or pipe that never ends among them). Memory that cannot be had throws std::bad_alloc, with the
+// file closed.
+bool ReadWholeFile(const std::string& name, uint64_t limit, ByteBuffer* bytes, bool* tooLarge);
 
 }  // namespace sumwright

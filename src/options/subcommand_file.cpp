@@ -1,12 +1,72 @@
 // Subcommand files: further option tokens, one per line.
 #include "options/subcommand_file.h"
 
+#include <cstring>
+#include <new>
+#include <stdexcept>
+
 #include "base/interrupt.h"
 #include "base/messages.h"
 #include "base/whole_file.h"
 #include "options/find_text.h"
 
 namespace sumwright {
+
+namespace {
+
+// Internal-error place of subcommand file reading: memory that cannot be had, or a file beyond
+// the bounds below.
+constexpr int kOptionModule = 0;
+constexpr int kSubcommandReading = 429;
+
+// A subcommand file holds a few options; a -crc line with a hundred thousand ranges still takes
+// under 2 MiB. The bounds keep a runaway file (a device that never ends, a file of millions of
+// empty lines) from taking all memory: its bytes, and its lines, each of which becomes a token.
+constexpr uint64_t kMostBytes = uint64_t{16} << 20;
+constexpr size_t kMostLines = size_t{1} << 16;
+
+// The number of lines: each ends at LF, and text after the last LF is one more.
+size_t CountLines(const ByteBuffer& bytes) {
+  size_t lines = 0;
+  const char* at = bytes.data();
+  const char* end = bytes.data() + bytes.size();
+  while (at < end) {
+    const void* lineFeed = std::memchr(at, '\n', static_cast<size_t>(end - at));
+    ++lines;
+    at = lineFeed == nullptr ? end : static_cast<const char*>(lineFeed) + 1;
+  }
+  return lines;
+}
+
+// Appends the lines of `bytes` as tokens; false when a line names a subcommand file (after L2003
+// for each such line).
+bool AppendLines(const ByteBuffer& bytes, OptionState* state) {
+  unsigned errors = 0;
+  const char* at = bytes.data();
+  const char* end = bytes.data() + bytes.size();
+  while (at < end) {
+    PollInterrupt();
+    const void* found = std::memchr(at, '\n', static_cast<size_t>(end - at));
+    const char* lineFeed = static_cast<const char*>(found);
+    const char* lineEnd = lineFeed == nullptr ? end : lineFeed;
+    // A line ends with LF or CR LF; any other CR, blank or tab belongs to the token.
+    if (lineFeed != nullptr && lineEnd > at && lineEnd[-1] == '\r') {
+      --lineEnd;
+    }
+    std::string line(at, static_cast<size_t>(lineEnd - at));
+    size_t position = 0;
+    if (FindText(line, "-subcommand", 3, false, &position)) {
+      Message(kL2003SubcommandInFile);
+      ++errors;
+    }
+    // Passed on even when refused, so that the line is examined like any other token.
+    AppendToken(line, state);
+    at = lineFeed == nullptr ? end : lineFeed + 1;
+  }
+  return errors == 0;
+}
+
+}  // namespace
 
 void AppendToken(const std::string& text, OptionState* state) {
   state->tokens.push_back(text);
@@ -20,34 +80,27 @@ bool ReadSubcommandFile(const std::string& token, OptionState* state) {
   }
   // Everything after the first "=" is the name, further "=" characters included.
   std::string name = token.substr(equals + 1);
-  ByteBuffer bytes;
-  if (!ReadWholeFile(name, &bytes)) {
-    Message(kL3300CannotOpenFile, name.c_str());
-    throw OptionAbort{};
-  }
-  std::string contents(bytes.begin(), bytes.end());
-  unsigned errors = 0;
-  size_t lineStart = 0;
-  while (lineStart < contents.size()) {
-    PollInterrupt();
-    size_t lineFeed = contents.find('\n', lineStart);
-    size_t lineEnd = lineFeed == std::string::npos ? contents.size() : lineFeed;
-    size_t nextLine = lineFeed == std::string::npos ? contents.size() : lineFeed + 1;
-    // A line ends with LF or CR LF; any other CR, blank or tab belongs to the token.
-    if (lineFeed != std::string::npos && lineEnd > lineStart && contents[lineEnd - 1] == '\r') {
-      --lineEnd;
+  bool appended = false;
+  try {
+    ByteBuffer bytes;
+    bool tooLarge = false;
+    if (!ReadWholeFile(name, kMostBytes, &bytes, &tooLarge)) {
+      if (tooLarge) {
+        ReportInternalError(kOptionModule, kSubcommandReading);
+      }
+      Message(kL3300CannotOpenFile, name.c_str());
+      throw OptionAbort{};
     }
-    std::string line = contents.substr(lineStart, lineEnd - lineStart);
-    size_t position = 0;
-    if (FindText(line, "-subcommand", 3, false, &position)) {
-      Message(kL2003SubcommandInFile);
-      ++errors;
+    if (CountLines(bytes) > kMostLines) {
+      ReportInternalError(kOptionModule, kSubcommandReading);
     }
-    // Passed on even when refused, so that the line is examined like any other token.
-    AppendToken(line, state);
-    lineStart = nextLine;
+    appended = AppendLines(bytes, state);
+  } catch (const std::bad_alloc&) {
+    ReportInternalError(kOptionModule, kSubcommandReading);
+  } catch (const std::length_error&) {
+    ReportInternalError(kOptionModule, kSubcommandReading);
   }
-  if (errors != 0) {
+  if (!appended) {
     return false;
   }
   ++state->subcommandCount;

@@ -13,7 +13,8 @@ void AppendToken(const std::string& text, OptionState* state);
 // Reads the file named after the first "=" of `token` into the token list, one token per line.
 // False after L2010 (no file name) or after L2003 for lines naming a subcommand file; on true
 // counts the file in subcommandCount. Throws OptionAbort after L3300 when the file cannot be
-// opened.
+// opened. Ends the process with internal error (0, 429) when the file holds more than 16 MiB or
+// more than 65536 lines, or when memory runs out while it is read.
 bool ReadSubcommandFile(const std::string& token, OptionState* state);
 
 }  // namespace sumwright

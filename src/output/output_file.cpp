@@ -1,25 +1,19 @@
-// The output file: a temporary file beside the output name, written through one buffer and
-// renamed over the output name only once it is complete.
+// The output file: written through one buffer into a temporary file beside the file it
+// replaces, renamed over it only once it is complete; or into a scratch file that is copied into
+// a stream once complete.
 #include "output/output_file.h"
 
-#include <cerrno>
-#include <cstdio>
 #include <cstring>
 #include <new>
 
 #include "base/file_io.h"
+#include "base/interrupt.h"
 #include "base/messages.h"
 #include "base/process_exit.h"
 
 #if defined(_WIN32)
-#include <fcntl.h>
 #include <io.h>
-#include <process.h>
-#include <sys/stat.h>
-#include <windows.h>
 #else
-#include <fcntl.h>
-#include <sys/stat.h>
 #include <unistd.h>
 #endif
 
@@ -38,84 +32,37 @@ constexpr size_t kBufferSize = size_t{256} << 10;
 // Pieces at least this long are written straight from where they are.
 constexpr size_t kDirectWrite = size_t{64} << 10;
 
-// How many names are tried before giving up when others already exist.
-constexpr int kNameAttempts = 100;
-
 // The file whose removal a process end must take care of; one output is written at a time.
 OutputFile* activeFile = nullptr;
 
 // Runs at a process end, which only the main thread starts, maybe while the second thread is
-// still writing: the name goes, the descriptor stays open until the process is gone.
+// still writing: the temporary file's name goes, its descriptor stays open until the process is
+// gone.
 void RemoveActiveFile() {
-  if (activeFile != nullptr) {
-    std::remove(activeFile->temporaryName.c_str());
+  if (activeFile != nullptr && !activeFile->temporaryName.empty()) {
+    RemoveTemporaryFile(activeFile->target, activeFile->temporaryName);
   }
-}
-
-unsigned long ProcessNumber() {
-#if defined(_WIN32)
-  return static_cast<unsigned long>(_getpid());
-#else
-  return static_cast<unsigned long>(getpid());
-#endif
-}
-
-// Opens `name` for binary reading and writing only when no file of that name exists yet.
-int CreateExclusive(const std::string& name) {
-#if defined(_WIN32)
-  return _open(name.c_str(), _O_RDWR | _O_CREAT | _O_EXCL | _O_BINARY, _S_IREAD | _S_IWRITE);
-#else
-  return open(name.c_str(), O_RDWR | O_CREAT | O_EXCL, 0666);
-#endif
-}
-
-// Replaces `to` by `from`; rename() does not replace an existing file on Windows.
-bool ReplaceFile(const std::string& from, const std::string& to) {
-#if defined(_WIN32)
-  // A scanner or indexer may hold either file for a moment: try again briefly before failing.
-  for (int attempt = 0; attempt < 10; ++attempt) {
-    if (MoveFileExA(from.c_str(), to.c_str(), MOVEFILE_REPLACE_EXISTING) != 0) {
-      return true;
-    }
-    DWORD error = GetLastError();
-    if (error != ERROR_ACCESS_DENIED && error != ERROR_SHARING_VIOLATION) {
-      return false;
-    }
-    Sleep(50);
-  }
-  return false;
-#else
-  return std::rename(from.c_str(), to.c_str()) == 0;
-#endif
 }
 
 }  // namespace
 
 OutputFile::~OutputFile() {
-  if (!temporaryName.empty()) {
-    Discard();
-  }
+  Discard();
 }
 
 bool OutputFile::Create(const std::string& name) {
-  finalName = name;
-  static unsigned long serial = 0;
-  // The temporary file carries the output name as its prefix, so that it lies in the same
-  // directory (and file system) and the final rename cannot turn into a copy.
-  for (int attempt = 0; attempt < kNameAttempts; ++attempt) {
-    char suffix[48];
-    std::snprintf(suffix, sizeof suffix, ".%lx-%lx.tmp", ProcessNumber(), ++serial);
-    std::string candidate = name + suffix;
-    descriptor = CreateExclusive(candidate);
-    if (descriptor >= 0) {
-      temporaryName = candidate;
-      break;
-    }
-    if (errno != EEXIST) {
-      return false;
-    }
+  if (!FindOutputTarget(name, &target)) {
+    return false;
+  }
+  if (target.kind == OutputStream) {
+    descriptor = OpenScratchFile();
+  } else {
+    // Beside the file it replaces, in the same file system, so that the rename cannot turn
+    // into a copy.
+    descriptor = CreateTemporaryFile(target, &temporaryName);
   }
   if (descriptor < 0) {
+    CloseOutputTarget(&target);
     return false;
   }
   used = 0;
@@ -135,8 +82,7 @@ bool OutputFile::Create(const std::string& name) {
 namespace {
 
 // Writes may run on the second thread, which must not end the process: the failure is kept,
-// later writes are dropped, and the main thread reports it (OutputFile::Commit or a check of
-// Failed() between batches).
+// later writes are dropped, and the main thread reports it (ReportFailure).
 void WriteFailed(OutputFile* file) {
   file->failed = true;
 }
@@ -236,8 +182,37 @@ void OutputFile::Splice(uint64_t offset, uint64_t removeLength, const char* byte
   SeekToEnd(this);
 }
 
+namespace {
+
+// Copies the finished scratch file into the stream, in blocks of the buffer's size.
+void CopyIntoStream(OutputFile* file) {
+  char* block = file->buffer.get();
+  for (uint64_t copied = 0; copied < file->flushed;) {
+    uint64_t rest = file->flushed - copied;
+    size_t count = rest < kBufferSize ? static_cast<size_t>(rest) : kBufferSize;
+    size_t got = 0;
+    if (!ReadAt(file->descriptor, copied, block, count, &got) || got != count ||
+        !WriteToStream(file->target, block, count)) {
+      WriteFailed(file);
+      return;
+    }
+    copied += count;
+  }
+}
+
+void ForgetActiveFile(OutputFile* file) {
+  if (activeFile == file) {
+    activeFile = nullptr;
+    SetExitCleanup(nullptr);
+  }
+}
+
+}  // namespace
+
 void OutputFile::ReportFailure() {
   if (failed) {
+    // A call that a request to end cut short reports that request, not a failed write.
+    PollInterrupt();
     Discard();
     ReportInternalError(kOutputModule, kWriteFailed);
   }
@@ -245,19 +220,33 @@ void OutputFile::ReportFailure() {
 
 bool OutputFile::Commit() {
   FlushBuffer(this);
+  ReportFailure();
+  if (target.kind == OutputStream) {
+    CopyIntoStream(this);
+    // A device may report only when it is closed that it could not take what it was given.
+    if (!CloseOutputTarget(&target)) {
+      WriteFailed(this);
+    }
+    ReportFailure();
+    CloseFile(descriptor);
+    descriptor = -1;
+    ForgetActiveFile(this);
+    return true;
+  }
   // An error the system reports only now (a full disk, a quota) still fails the output.
-  if (!CloseFile(descriptor)) {
+  bool closed = CloseFile(descriptor);
+  descriptor = -1;
+  if (!closed) {
     WriteFailed(this);
   }
-  descriptor = -1;
   ReportFailure();
-  bool renamed = ReplaceFile(temporaryName, finalName);
+  bool renamed = ReplaceTarget(target, temporaryName);
   if (!renamed) {
-    std::remove(temporaryName.c_str());
+    RemoveTemporaryFile(target, temporaryName);
   }
   temporaryName.clear();
-  activeFile = nullptr;
-  SetExitCleanup(nullptr);
+  CloseOutputTarget(&target);
+  ForgetActiveFile(this);
   return renamed;
 }
 
@@ -267,14 +256,12 @@ void OutputFile::Discard() {
     descriptor = -1;
   }
   if (!temporaryName.empty()) {
-    std::remove(temporaryName.c_str());
+    RemoveTemporaryFile(target, temporaryName);
     temporaryName.clear();
   }
+  CloseOutputTarget(&target);
   used = 0;
-  if (activeFile == this) {
-    activeFile = nullptr;
-    SetExitCleanup(nullptr);
-  }
+  ForgetActiveFile(this);
 }
 
 }  // namespace sumwright

@@ -1,5 +1,7 @@
-// The output file: a temporary file beside the output name, written through one buffer and
-// renamed over the output name only once it is complete.
+// The output file: written through one buffer into a temporary file beside the file it
+// replaces, renamed over it only once it is complete; or, for an output that is written into
+// (a device, a FIFO, a descriptor of the process), into a scratch file that is copied into it
+// once complete. The writers need a file they can seek in, so nothing is written anywhere else.
 #pragma once
 
 #include <atomic>
@@ -8,12 +10,14 @@
 #include <memory>
 #include <string>
 
+#include "output/output_target.h"
+
 namespace sumwright {
 
 struct OutputFile {
-  std::string finalName;
-  std::string temporaryName;
-  int descriptor = -1;
+  OutputTarget target;
+  std::string temporaryName;  // in target.directory; empty when there is none (any longer)
+  int descriptor = -1;        // the temporary or scratch file being written
   std::unique_ptr<char[]> buffer;
   size_t used = 0;       // bytes waiting in the buffer
   uint64_t flushed = 0;  // bytes in the file before them
@@ -26,9 +30,11 @@ struct OutputFile {
   // Removes a temporary file still left (the output was never committed).
   ~OutputFile();
 
-  // Creates a new, empty temporary file, exclusively, in the directory of `name`, and registers
-  // its removal for a process end in between (Ctrl+C, internal error). False, with nothing
-  // created and nothing printed, when that is impossible (e.g. the directory does not exist).
+  // Finds out what `name` stands for (FindOutputTarget) and creates a new, empty temporary file
+  // in the directory of the file it names, or a scratch file for a stream, and registers its
+  // removal for a process end in between (Ctrl+C, a request to end, internal error). False,
+  // with nothing created and nothing printed, when that is impossible (the directory does not
+  // exist, the file may not be written, a FIFO has no reader, a block device).
   bool Create(const std::string& name);
 
   // Where the next byte written will stand in the file.
@@ -44,17 +50,19 @@ struct OutputFile {
   // written after them. Costs a copy of that rest: for rare corrections only.
   void Splice(uint64_t offset, uint64_t removeLength, const char* bytes, size_t length);
 
-  // Writes out the buffer, closes the file and renames it over the output name, replacing a
-  // file of that name; reports a failed write as ReportFailure does. False when the rename fails
-  // (the temporary file is removed then, an existing file of that name is untouched, nothing is
-  // printed).
+  // Writes out the buffer and closes the file. A file is renamed over the output name (or the
+  // file a symbolic link leads to), replacing it; false when the rename fails (the temporary
+  // file is removed then, an existing file of that name is untouched, nothing is printed). A
+  // stream receives the whole output now; a failed write into it is a failed write.
   bool Commit();
 
-  // Closes and removes the temporary file; the output name is never touched.
+  // Closes and removes the temporary file; the output name is never touched, nothing is
+  // written into a stream.
   void Discard();
 
   // After a failed write: removes the temporary file and ends the process with internal error
-  // (6, 83). Call from the main thread only, when no other thread writes.
+  // (6, 83), or with L3410 when a request to end cut the write short. Call from the main thread
+  // only, when no other thread writes.
   void ReportFailure();
 };
 

@@ -77,7 +77,9 @@ TEST(CliInputSource, PipeGivesTheOutputOfTheFile) {
     std::string expected = OutputOf(dir, fromFile, fileRun);
     std::vector<std::string> fromPipe = {"/dev/stdin"};
     fromPipe.insert(fromPipe.end(), options.begin(), options.end());
-    CliRun pipeRun = RunSumwright(dir, fromPipe, "app");
+    CliSetup pipe;
+    pipe.pipedInput = "app";
+    CliRun pipeRun = RunSumwright(dir, fromPipe, pipe);
     EXPECT_EQ(fileRun.messages, pipeRun.messages);
     EXPECT_TRUE(expected == OutputOf(dir, fromPipe, pipeRun)) << "Intel HEX " << intelHex;
     EXPECT_EQ("app\n", dir.Listing());

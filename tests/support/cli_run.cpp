@@ -1,8 +1,12 @@
 // Runs the built sumwright program in a directory and captures what it printed.
 #include "support/cli_run.h"
 
+#include <signal.h>
 #include <sys/wait.h>
+#include <unistd.h>
 
+#include <cerrno>
+#include <cstdio>
 #include <cstdlib>
 #include <fstream>
 #include <sstream>
@@ -10,19 +14,6 @@
 namespace sumwright {
 
 namespace {
-
-// Quotes one word for the POSIX shell: the word as it stands, whatever bytes it holds.
-std::string ShellWord(const std::string& word) {
-  std::string quoted = "'";
-  for (char c : word) {
-    if (c == '\'') {
-      quoted += "'\\''";
-    } else {
-      quoted += c;
-    }
-  }
-  return quoted + "'";
-}
 
 std::string ReadFile(const std::string& name) {
   std::ifstream file(name, std::ios::binary);
@@ -36,34 +27,101 @@ std::string Environment(const char* name, const char* fallback) {
   return value != nullptr && value[0] != '\0' ? value : fallback;
 }
 
-}  // namespace
-
-CliRun RunSumwright(const TempDir& dir, const std::vector<std::string>& arguments,
-                    const std::string& pipedInput) {
+// The shell command of a run: its standard error and output go to files outside the directory,
+// so that the directory holds only what the program wrote.
+std::string Command(const TempDir& dir, const std::vector<std::string>& arguments,
+                    const CliSetup& setup, const std::string& capture) {
   std::string exe = Environment("SUMWRIGHT_EXE", SUMWRIGHT_DEFAULT_EXE);
   std::string launcher = Environment("SUMWRIGHT_LAUNCHER", "");
-  // Standard error and output go to files outside the directory, so that the directory holds
-  // only what the program wrote.
-  std::string capture = dir.path() + ".capture";
   std::string command = "cd " + ShellWord(dir.path()) + " && ";
-  if (!pipedInput.empty()) {
-    command += "cat " + ShellWord(pipedInput) + " | ";
+  if (!setup.before.empty()) {
+    command += setup.before + "; ";
   }
-  command += launcher + " " + ShellWord(exe);
+  if (!setup.pipedInput.empty()) {
+    command += "cat " + ShellWord(setup.pipedInput) + " | ";
+  }
+  command += "exec " + setup.wrapper + " " + launcher + " " + ShellWord(exe);
   for (const auto& argument : arguments) {
     command += " " + ShellWord(argument);
   }
-  if (pipedInput.empty()) {
+  if (setup.pipedInput.empty()) {
     command += " </dev/null";
   }
-  command += " >" + ShellWord(capture + ".out") + " 2>" + ShellWord(capture + ".err");
-  int raw = std::system(command.c_str());
+  return command + " >" + ShellWord(capture + ".out") + " 2>" + ShellWord(capture + ".err") +
+         " " + setup.redirects;
+}
+
+CliRun Collect(int raw, const std::string& capture) {
   CliRun run;
-  run.status = WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
+  if (WIFEXITED(raw)) {
+    run.status = WEXITSTATUS(raw);
+  } else if (WIFSIGNALED(raw)) {
+    run.status = 128 + WTERMSIG(raw);
+  }
   run.messages = ReadFile(capture + ".err");
   run.output = ReadFile(capture + ".out");
   std::remove((capture + ".out").c_str());
   std::remove((capture + ".err").c_str());
+  return run;
+}
+
+}  // namespace
+
+std::string ShellWord(const std::string& word) {
+  std::string quoted = "'";
+  for (char c : word) {
+    if (c == '\'') {
+      quoted += "'\\''";
+    } else {
+      quoted += c;
+    }
+  }
+  return quoted + "'";
+}
+
+CliRun RunSumwright(const TempDir& dir, const std::vector<std::string>& arguments,
+                    const CliSetup& setup) {
+  CliProcess process = StartSumwright(dir, arguments, setup);
+  return FinishSumwright(&process);
+}
+
+CliProcess StartSumwright(const TempDir& dir, const std::vector<std::string>& arguments,
+                          const CliSetup& setup) {
+  CliProcess process;
+  process.capture = dir.path() + ".capture";
+  std::string command = Command(dir, arguments, setup, process.capture);
+  process.pid = fork();
+  if (process.pid == 0) {
+    execl("/bin/sh", "sh", "-c", command.c_str(), static_cast<char*>(nullptr));
+    _exit(127);
+  }
+  return process;
+}
+
+CliRun FinishSumwright(CliProcess* process, int timeoutSeconds) {
+  int raw = -1;
+  bool ended = process->pid <= 0;
+  for (int waited = 0; !ended && timeoutSeconds > 0 && waited < timeoutSeconds * 100; ++waited) {
+    ended = waitpid(process->pid, &raw, WNOHANG) == process->pid;
+    if (!ended) {
+      usleep(10000);
+    }
+  }
+  if (!ended) {
+    if (timeoutSeconds > 0) {
+      kill(process->pid, SIGKILL);
+    }
+    while (waitpid(process->pid, &raw, 0) < 0 && errno == EINTR) {
+    }
+    if (timeoutSeconds > 0) {
+      raw = -1;
+    }
+  }
+  process->pid = -1;
+  CliRun run = Collect(raw, process->capture);
+  if (raw == -1) {
+    run.status = -1;
+  }
   return run;
 }
 

@@ -1,0 +1,241 @@
+// What the output name stands for, and how the finished output takes its place: a file replaced
+// by renaming a complete temporary file over it, or a stream written into. The POSIX side; the
+// Windows side is output_target_windows.cpp.
+#include "output/output_target.h"
+
+#if !defined(_WIN32)
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+
+#include "base/file_io.h"
+#include "base/interrupt.h"
+#include "output/output_names.h"
+
+namespace sumwright {
+
+namespace {
+
+// How many temporary names are tried before giving up when others already exist.
+constexpr int kNameAttempts = 100;
+
+constexpr int kMostLinks = 40;  // as the kernel does: more links in a row are a loop
+
+#if defined(O_PATH)
+// A directory that may be written and searched but not listed opens too.
+constexpr int kDirectoryFlags = O_PATH | O_DIRECTORY;
+#else
+constexpr int kDirectoryFlags = O_RDONLY | O_DIRECTORY;
+#endif
+
+bool ReadLink(const std::string& link, std::string* target) {
+  for (size_t size = 256; size <= (size_t{1} << 20); size *= 2) {
+    std::string text(size, '\0');
+    ssize_t length = readlink(link.c_str(), &text[0], size);
+    if (length < 0) {
+      return false;
+    }
+    if (static_cast<size_t>(length) < size) {
+      text.resize(static_cast<size_t>(length));
+      *target = text;
+      return !text.empty();
+    }
+  }
+  return false;
+}
+
+// The name that `name` leads to through symbolic links, the way the kernel follows them: a
+// relative link target is taken from the link's own directory. The last name may not exist.
+// *followed tells whether any link was followed.
+bool FollowLinks(const std::string& name, std::string* path, bool* followed) {
+  std::string current = name;
+  *followed = false;
+  for (int hops = 0;; ++hops) {
+    struct stat status;
+    if (lstat(current.c_str(), &status) != 0) {
+      if (errno != ENOENT) {
+        return false;
+      }
+      break;
+    }
+    if (!S_ISLNK(status.st_mode)) {
+      break;
+    }
+    std::string target;
+    if (hops == kMostLinks || !ReadLink(current, &target)) {
+      return false;
+    }
+    *followed = true;
+    size_t slash = current.find_last_of('/');
+    current = target[0] == '/' || slash == std::string::npos
+                  ? target
+                  : current.substr(0, slash + 1) + target;
+  }
+  *path = current;
+  return true;
+}
+
+bool SameFile(const struct stat& first, const struct stat& second) {
+  return first.st_dev == second.st_dev && first.st_ino == second.st_ino;
+}
+
+// The file of that name in the target's directory, the name itself when it is a link.
+bool StatInDirectory(const OutputTarget& target, struct stat* status) {
+  return fstatat(target.directoryDescriptor, target.fileName.c_str(), status,
+                 AT_SYMLINK_NOFOLLOW) == 0;
+}
+
+// Best effort: the process may not give a file to another owner, nor to a group it is not in.
+// A set-user-ID or set-group-ID bit is kept only with the owner or group it belongs to.
+void CarryOverAttributes(const OutputTarget& target, int descriptor) {
+  mode_t permissions = static_cast<mode_t>(target.permissions & 07777);
+  if (fchown(descriptor, static_cast<uid_t>(target.owner), static_cast<gid_t>(target.group)) != 0) {
+    permissions &= static_cast<mode_t>(~S_ISUID);
+    if (fchown(descriptor, static_cast<uid_t>(-1), static_cast<gid_t>(target.group)) != 0) {
+      permissions &= static_cast<mode_t>(~S_ISGID);
+    }
+  }
+  fchmod(descriptor, permissions);
+}
+
+}  // namespace
+
+bool FindOutputTarget(const std::string& name, OutputTarget* target) {
+  *target = OutputTarget{};
+  target->name = name;
+  // A NUL byte would make every call below see only the name before it.
+  if (name.find('\0') != std::string::npos) {
+    return false;
+  }
+  int descriptor = -1;
+  if (DescriptorName(name, &descriptor)) {
+    int flags = fcntl(descriptor, F_GETFL);
+    if (flags < 0 || ((flags & O_ACCMODE) != O_WRONLY && (flags & O_ACCMODE) != O_RDWR)) {
+      return false;
+    }
+    target->kind = OutputStream;
+    target->stream = descriptor;
+    return true;
+  }
+  // Opened for writing, as the kernel allows it: it follows links only where the system's rules
+  // let it, and refuses files this user may not write. O_NONBLOCK: a FIFO without a reader
+  // fails at once (ENXIO) instead of waiting.
+  int opened = OpenDescriptor(name, O_WRONLY | O_NOCTTY | O_NONBLOCK, 0);
+  if (opened < 0 && errno != ENOENT) {
+    return false;
+  }
+  struct stat reached {};
+  if (opened >= 0) {
+    bool known = fstat(opened, &reached) == 0;
+    if (known && (S_ISFIFO(reached.st_mode) || S_ISCHR(reached.st_mode))) {
+      // Written with blocking writes from here on; a signal interrupts them.
+      int flags = fcntl(opened, F_GETFL);
+      if (flags >= 0 && fcntl(opened, F_SETFL, flags & ~O_NONBLOCK) == 0) {
+        target->kind = OutputStream;
+        target->stream = opened;
+        target->ownsStream = true;
+        return true;
+      }
+      known = false;
+    }
+    CloseFile(opened);
+    // A block device is never renamed over, nor written into.
+    if (!known || !S_ISREG(reached.st_mode)) {
+      return false;
+    }
+    target->permissions = static_cast<uint32_t>(reached.st_mode);
+    target->owner = static_cast<uint32_t>(reached.st_uid);
+    target->group = static_cast<uint32_t>(reached.st_gid);
+  }
+  std::string path;
+  if (!FollowLinks(name, &path, &target->throughLink) ||
+      !SplitPath(path, &target->directory, &target->fileName)) {
+    return false;
+  }
+  target->directoryDescriptor =
+      OpenDescriptor(target->directory.empty() ? "." : target->directory, kDirectoryFlags, 0);
+  if (target->directoryDescriptor < 0) {
+    return false;
+  }
+  // The rename replaces exactly the file that the open reached. (A new file's name that is
+  // taken meanwhile, by another run say, is simply replaced, as any rename would; through a
+  // link the check is made again just before the rename.)
+  struct stat there;
+  if (opened >= 0 && (!StatInDirectory(*target, &there) || !SameFile(reached, there))) {
+    CloseOutputTarget(target);
+    return false;
+  }
+  target->kind = opened >= 0 ? ReplacedOutputFile : NewOutputFile;
+  return true;
+}
+
+int CreateTemporaryFile(const OutputTarget& target, std::string* temporaryName) {
+  for (int attempt = 0; attempt < kNameAttempts; ++attempt) {
+    std::string candidate = TemporaryName();
+    int descriptor = openat(target.directoryDescriptor, candidate.c_str(),
+                            O_RDWR | O_CREAT | O_EXCL | O_NOCTTY, 0666);
+    if (descriptor >= 0) {
+      if (target.kind == ReplacedOutputFile) {
+        CarryOverAttributes(target, descriptor);
+      }
+      *temporaryName = candidate;
+      return descriptor;
+    }
+    int error = errno;
+    PollInterrupt();
+    if (error != EEXIST && error != EINTR) {
+      return -1;
+    }
+  }
+  return -1;
+}
+
+void RemoveTemporaryFile(const OutputTarget& target, const std::string& temporaryName) {
+  unlinkat(target.directoryDescriptor, temporaryName.c_str(), 0);
+}
+
+bool ReplaceTarget(const OutputTarget& target, const std::string& temporaryName) {
+  if (target.throughLink) {
+    // Through the kernel again, now: it creates a missing target as an open for writing
+    // would, or refuses a link it may not follow. A link changed since the start of the run
+    // leads elsewhere and fails the check.
+    int opened = OpenDescriptor(target.name, O_WRONLY | O_CREAT | O_NOCTTY | O_NONBLOCK, 0666);
+    if (opened < 0) {
+      return false;
+    }
+    struct stat reached;
+    bool regular = fstat(opened, &reached) == 0 && S_ISREG(reached.st_mode);
+    CloseFile(opened);
+    struct stat there;
+    if (!regular || !StatInDirectory(target, &there) || !SameFile(reached, there)) {
+      return false;
+    }
+  }
+  return renameat(target.directoryDescriptor, temporaryName.c_str(), target.directoryDescriptor,
+                  target.fileName.c_str()) == 0;
+}
+
+bool WriteToStream(const OutputTarget& target, const char* bytes, size_t length) {
+  return WriteAll(target.stream, bytes, length);
+}
+
+bool CloseOutputTarget(OutputTarget* target) {
+  bool closed = true;
+  if (target->directoryDescriptor >= 0) {
+    CloseFile(target->directoryDescriptor);
+    target->directoryDescriptor = -1;
+  }
+  if (target->ownsStream && target->stream >= 0) {
+    closed = CloseFile(target->stream);
+  }
+  target->stream = -1;
+  target->ownsStream = false;
+  return closed;
+}
+
+}  // namespace sumwright
+
+#endif

@@ -1,0 +1,80 @@
+// What the output name stands for, and how the finished output takes its place: a file replaced
+// by renaming a complete temporary file over it, or a stream written into.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <string>
+
+namespace sumwright {
+
+enum OutputKind {
+  // No file of that name: a new file is renamed into place.
+  NewOutputFile,
+  // An existing regular file, reached as an open for writing reaches it (through symbolic links
+  // too): replaced by a rename, keeping its permission bits, owner and group where possible.
+  ReplacedOutputFile,
+  // Written into, never replaced: a name of one of the process's own descriptors (/dev/stdout,
+  // /dev/stderr, /dev/fd/N, /proc/self/fd/N), a character device or a FIFO (POSIX), a character
+  // device or a pipe (Windows: NUL, CON, COMn, named pipes).
+  OutputStream,
+};
+
+struct OutputTarget {
+  OutputKind kind = NewOutputFile;
+  std::string name;  // the output name as given
+  // Files: the directory that receives the temporary file and the rename, and the name in it
+  // that the rename replaces. A symbolic link leads to the directory of its final target.
+  std::string directory;
+  std::string fileName;
+  // Files: the name led through a symbolic link. The rename then replaces the file that an open
+  // for writing of the name reaches at that moment, and nothing else.
+  bool throughLink = false;
+  // Replaced files: the attributes that the new file takes over.
+  uint32_t permissions = 0;
+  uint32_t owner = 0;
+  uint32_t group = 0;
+  // Streams: what is written into, opened here (and closed by CloseOutputTarget) unless it is
+  // one of the process's own.
+#if defined(_WIN32)
+  void* stream = nullptr;  // a HANDLE
+#else
+  int stream = -1;
+  // Files: the directory, held open so that every later step acts in the directory found here.
+  int directoryDescriptor = -1;
+#endif
+  bool ownsStream = false;
+};
+
+// Finds out what `name` stands for the way an open for writing without creating or truncating
+// would, and changes nothing. A stream is opened (a FIFO with O_NONBLOCK, so that the open
+// cannot wait for a reader). False, with nothing held, when an open for writing would fail (a
+// read-only file for a user other than root, a FIFO without a reader, a missing directory), for
+// a block device, a directory or anything else that is neither file nor stream, and for a
+// descriptor name whose descriptor is not open for writing. Prints nothing.
+bool FindOutputTarget(const std::string& name, OutputTarget* target);
+
+// Creates a new, empty temporary file for reading and writing in the target's directory,
+// exclusively, named ".sumwright-<process>-<serial>.tmp" (at most 40 characters, whatever the
+// output name), and hands its name in that directory back. For a replaced file it takes that
+// file's permission bits, and its owner and group where the process may set them. -1 when that
+// is impossible.
+int CreateTemporaryFile(const OutputTarget& target, std::string* temporaryName);
+
+// Removes the temporary file of that name from the target's directory.
+void RemoveTemporaryFile(const OutputTarget& target, const std::string& temporaryName);
+
+// Renames the closed temporary file over the target's file name. Through a symbolic link, first
+// opens the output name for writing (creating its target when it is missing) and requires that
+// the rename replaces the very file that open reached. False when that or the rename fails;
+// the temporary file is left for the caller to remove.
+bool ReplaceTarget(const OutputTarget& target, const std::string& temporaryName);
+
+// Writes `length` bytes into a stream target. False when the system takes fewer or fails.
+bool WriteToStream(const OutputTarget& target, const char* bytes, size_t length);
+
+// Releases what FindOutputTarget holds: the directory, a stream it opened. False when closing
+// an opened stream reports an error (data it had taken may be lost).
+bool CloseOutputTarget(OutputTarget* target);
+
+}  // namespace sumwright
