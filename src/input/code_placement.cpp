@@ -10,31 +10,31 @@ CodePlacement PlaceCodeField(uint32_t start, uint32_t end, CodeField* field) {
   // The ordered tests below would call it Before or After even when it holds a code byte, and
   // the code field would then be written a second time beside it: refuse that instead.
   if (end < start && (c >= start || c <= end || c1 >= start || c1 <= end)) {
-    return Invalid;
+    return CodePlacement::Invalid;
   }
   // The tests run in this order; the first that holds decides.
   if (c1 < start) {
-    return After;
+    return CodePlacement::After;
   }
   if (start <= c && c1 <= end) {
-    return Within;
+    return CodePlacement::Within;
   }
   if (end < c) {
-    return Before;
+    return CodePlacement::Before;
   }
   if (end == c) {
     field->codeSplitSeen = true;
-    return SplitFirst;
+    return CodePlacement::SplitFirst;
   }
   if (start == c1) {
-    return field->codeSplitSeen ? SplitSecond : Invalid;
+    return field->codeSplitSeen ? CodePlacement::SplitSecond : CodePlacement::Invalid;
   }
-  return Invalid;
+  return CodePlacement::Invalid;
 }
 
 CodePlacement PlaceEmptyRecord(uint32_t start, const CodeField& field) {
   // A record without data bytes holds no code byte, so it can never open or close a split.
-  return start <= field.crcCodeAddress ? Before : After;
+  return start <= field.crcCodeAddress ? CodePlacement::Before : CodePlacement::After;
 }
 
 }  // namespace sumwright

@@ -154,10 +154,10 @@ bool ReadLine(InputScan* scan, const char* text, size_t length, ScanBatch* batch
     batch->sRecordLines.push_back(line);
     placement = line.placement;
   }
-  batch->placements |= 1u << placement;
-  if (placement == SplitFirst) {
+  batch->placements |= PlacementBit(placement);
+  if (placement == CodePlacement::SplitFirst) {
     scan->pending = true;
-  } else if (placement == SplitSecond) {
+  } else if (placement == CodePlacement::SplitSecond) {
     scan->pending = false;
   }
   return true;

@@ -66,10 +66,11 @@ uint32_t RecordAddress(const ExtendedAddressState& state, uint32_t offset) {
 // that the code field can be patched into them.
 bool DigitsReachCode(const IntelHexLine& line, uint32_t start, uint32_t codeAddress) {
   CodePlacement placement = line.placement;
-  if (placement != Within && placement != SplitFirst && placement != SplitSecond) {
+  if (placement != CodePlacement::Within && placement != CodePlacement::SplitFirst &&
+      placement != CodePlacement::SplitSecond) {
     return true;
   }
-  uint32_t lastCodeByte = placement == SplitFirst ? codeAddress : codeAddress + 1;
+  uint32_t lastCodeByte = placement == CodePlacement::SplitFirst ? codeAddress : codeAddress + 1;
   uint64_t digitsNeeded = 2 * (static_cast<uint64_t>(lastCodeByte - start) + 1);
   std::string_view data;
   return DataText(line, &data) && data.size() >= digitsNeeded;
@@ -129,7 +130,7 @@ bool ReadIntelHexLine(const char* text, size_t length, ExtendedAddressState* sta
   if (length > UINT16_MAX) {
     return false;
   }
-  *line = IntelHexLine{text, 0, static_cast<uint16_t>(length), 0, Invalid};
+  *line = IntelHexLine{text, 0, static_cast<uint16_t>(length), 0, CodePlacement::Invalid};
   uint32_t type = 0;
   uint32_t offset = 0;
   uint32_t count = 0;
@@ -151,7 +152,8 @@ bool ReadIntelHexLine(const char* text, size_t length, ExtendedAddressState* sta
       // A record without data bytes is placed by its start alone; it holds no code byte.
       line->placement = count == 0 ? PlaceEmptyRecord(start, *field)
                                    : PlaceCodeField(start, start + count - 1u, field);
-      if (line->placement == Invalid || !DigitsReachCode(*line, start, field->crcCodeAddress)) {
+      if (line->placement == CodePlacement::Invalid ||
+          !DigitsReachCode(*line, start, field->crcCodeAddress)) {
         Message(kL3315InvalidCodeLocation);
         return false;
       }
@@ -160,7 +162,7 @@ bool ReadIntelHexLine(const char* text, size_t length, ExtendedAddressState* sta
     case 0x01:
     case 0x03:
     case 0x05:
-      line->placement = After;
+      line->placement = CodePlacement::After;
       break;
     case 0x02:
     case 0x04: {
@@ -169,7 +171,8 @@ bool ReadIntelHexLine(const char* text, size_t length, ExtendedAddressState* sta
       }
       line->address = RecordAddress(*state, offset);
       if (field != nullptr) {
-        line->placement = line->address <= field->crcCodeAddress ? Before : After;
+        line->placement =
+            line->address <= field->crcCodeAddress ? CodePlacement::Before : CodePlacement::After;
       }
       break;
     }

@@ -9,7 +9,7 @@ namespace sumwright {
 enum FileFormat : int { NoFormat = 0, SRecord = 1, IntelHex = 2 };
 
 // Where a record's data lie relative to the two-byte code field (code address c and c + 1).
-enum CodePlacement : int8_t {
+enum class CodePlacement : int8_t {
   Invalid = 0,      // starts at c + 1 with no earlier record ending at c; never kept
   After = 1,        // wholly after the code field, or a record without data placed after it
   SplitSecond = 2,  // first data byte is the byte at c + 1, after a SplitFirst record
@@ -17,6 +17,11 @@ enum CodePlacement : int8_t {
   SplitFirst = 4,   // last data byte is the byte at c
   Before = 5,       // wholly before the code field, or a record without data placed before it
 };
+
+// The bit of a placement in a set of placements.
+constexpr unsigned PlacementBit(CodePlacement placement) {
+  return 1u << static_cast<unsigned>(placement);
+}
 
 // One Intel HEX line. `text` points into the input buffer of the HexFile (the line without its
 // line end); `address` is the absolute address of types 00, 02 and 04, 0 for the others.

@@ -88,7 +88,7 @@ bool ReadSRecordLine(const char* text, size_t length, CodeField* field, SRecordL
   if (length > UINT16_MAX) {
     return false;
   }
-  *line = SRecordLine{text, 0, static_cast<uint16_t>(length), 0, Invalid};
+  *line = SRecordLine{text, 0, static_cast<uint16_t>(length), 0, CodePlacement::Invalid};
   uint32_t type = 0;
   if (!RecordType(*line, &type)) {
     return false;
@@ -96,7 +96,7 @@ bool ReadSRecordLine(const char* text, size_t length, CodeField* field, SRecordL
   line->type = static_cast<uint8_t>(type);
   switch (type) {
     case 0:
-      line->placement = Before;
+      line->placement = CodePlacement::Before;
       break;
     case 1:
     case 2:
@@ -117,7 +117,7 @@ bool ReadSRecordLine(const char* text, size_t length, CodeField* field, SRecordL
       line->placement = bytes == 0
                             ? PlaceEmptyRecord(line->address, *field)
                             : PlaceCodeField(line->address, line->address + bytes - 1u, field);
-      if (line->placement == Invalid) {
+      if (line->placement == CodePlacement::Invalid) {
         return false;
       }
       break;
@@ -129,7 +129,7 @@ bool ReadSRecordLine(const char* text, size_t length, CodeField* field, SRecordL
       if (!AddressValue(*line, &address)) {
         return false;
       }
-      line->placement = After;
+      line->placement = CodePlacement::After;
       break;
     }
     default:

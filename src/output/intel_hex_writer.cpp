@@ -49,7 +49,8 @@ void WriteTwoByteCrcRecord(OutputWriter* writer) {
   char offset[4];
   HexDigits(writer->codeAddress & 0xFFFFu, 2, offset);
   record.append(offset, 4).append("00000000");
-  WritePendingRecord(writer, &writer->insertedRecords, record, 9, 4, writer->codeAddress, Within);
+  WritePendingRecord(writer, &writer->insertedRecords, record, 9, 4, writer->codeAddress,
+                     CodePlacement::Within);
 }
 
 bool SameAddressState(const ExtendedAddressState& a, const ExtendedAddressState& b) {
@@ -143,9 +144,9 @@ bool InsertCrcRecord(const IntelHexLine& line, OutputWriter* writer) {
   }
   if (NeedsAddressRecord(c + 1, writer)) {
     // The two code bytes need different extended addresses.
-    WriteOneByteCrcRecord(c, SplitFirst, writer);
+    WriteOneByteCrcRecord(c, CodePlacement::SplitFirst, writer);
     replaced = WriteAddressRecord(AddressRecord(writer->outputAddressState), &line, writer);
-    WriteOneByteCrcRecord(c + 1, SplitSecond, writer);
+    WriteOneByteCrcRecord(c + 1, CodePlacement::SplitSecond, writer);
     addressWritten = true;
   } else {
     WriteTwoByteCrcRecord(writer);
@@ -188,7 +189,7 @@ void WriteRecord(const IntelHexLine& line, const ScanBatch& batch, OutputWriter*
     return;
   }
   if (!writer->holderSeen && !writer->inserted) {
-    if (line.placement == After) {
+    if (line.placement == CodePlacement::After) {
       if (InsertCrcRecord(line, writer)) {
         return;
       }

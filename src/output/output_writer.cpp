@@ -9,17 +9,20 @@
 namespace sumwright {
 
 bool HoldsCodeByte(CodePlacement placement) {
-  return placement == Within || placement == SplitFirst || placement == SplitSecond;
+  return placement == CodePlacement::Within || placement == CodePlacement::SplitFirst ||
+         placement == CodePlacement::SplitSecond;
 }
 
 bool BatchCopiedWhole(const ScanBatch& batch, const OutputWriter& writer) {
-  const unsigned holders = 1u << Within | 1u << SplitFirst | 1u << SplitSecond;
+  const unsigned holders = PlacementBit(CodePlacement::Within) |
+                           PlacementBit(CodePlacement::SplitFirst) |
+                           PlacementBit(CodePlacement::SplitSecond);
   if (!batch.plain || writer.restorePending || (batch.placements & holders) != 0) {
     return false;
   }
   // Before the code field has a place, a record placed After gets the CRC record in front.
   bool placed = writer.holderSeen || writer.inserted;
-  return placed || (batch.placements & 1u << After) == 0;
+  return placed || (batch.placements & PlacementBit(CodePlacement::After)) == 0;
 }
 
 void CopyBatch(OutputWriter* writer, const ScanBatch& batch) {
@@ -79,10 +82,10 @@ void NoteInternalError(OutputWriter* writer, int category, int location) {
 }
 
 void NoteCodeBytesWritten(OutputWriter* writer, CodePlacement placement) {
-  writer->firstByteWritten =
-      writer->firstByteWritten || placement == Within || placement == SplitFirst;
-  writer->secondByteWritten =
-      writer->secondByteWritten || placement == Within || placement == SplitSecond;
+  writer->firstByteWritten = writer->firstByteWritten || placement == CodePlacement::Within ||
+                             placement == CodePlacement::SplitFirst;
+  writer->secondByteWritten = writer->secondByteWritten || placement == CodePlacement::Within ||
+                              placement == CodePlacement::SplitSecond;
   writer->crcPending = !(writer->firstByteWritten && writer->secondByteWritten);
 }
 

@@ -79,12 +79,12 @@ bool PatchCrcDigits(CodePlacement placement, uint32_t start, uint32_t codeAddres
   const char* kept = crcDigits;
   size_t keptLength = 4;
   switch (placement) {
-    case Within:
+    case CodePlacement::Within:
       break;
-    case SplitFirst:
+    case CodePlacement::SplitFirst:
       keptLength = 2;
       break;
-    case SplitSecond:
+    case CodePlacement::SplitSecond:
       target = codeAddress + 1;
       kept = crcDigits + 2;
       keptLength = 2;

@@ -28,11 +28,11 @@ void WriteOneByteRecord(const char* prefix, uint32_t address, CodePlacement plac
 
 void WriteSplitCrcRecords(OutputWriter* writer) {
   if (writer->codeAddress == 0xFFFFu) {
-    WriteOneByteRecord("S104FFFF", 0xFFFFu, SplitFirst, writer);
-    WriteOneByteRecord("S205010000", 0x10000u, SplitSecond, writer);
+    WriteOneByteRecord("S104FFFF", 0xFFFFu, CodePlacement::SplitFirst, writer);
+    WriteOneByteRecord("S205010000", 0x10000u, CodePlacement::SplitSecond, writer);
   } else {
-    WriteOneByteRecord("S205FFFFFF", 0xFFFFFFu, SplitFirst, writer);
-    WriteOneByteRecord("S30601000000", 0x1000000u, SplitSecond, writer);
+    WriteOneByteRecord("S205FFFFFF", 0xFFFFFFu, CodePlacement::SplitFirst, writer);
+    WriteOneByteRecord("S30601000000", 0x1000000u, CodePlacement::SplitSecond, writer);
   }
 }
 
@@ -55,7 +55,7 @@ void InsertSRecordCrc(OutputWriter* writer) {
     size_t dataOffset = 4 + 2 * static_cast<size_t>(addressBytes);
     std::memcpy(record + dataOffset, "000000", 6);
     WritePendingRecord(writer, &writer->insertedRecords, std::string(record, dataOffset + 6),
-                       dataOffset, 4, c, Within);
+                       dataOffset, 4, c, CodePlacement::Within);
   }
   writer->insertEnd = writer->file.Position();
   writer->inserted = true;
@@ -109,7 +109,7 @@ void WriteRecord(const SRecordLine& line, const ScanBatch& batch, OutputWriter* 
     }
     return;
   }
-  if (!writer->holderSeen && !writer->inserted && line.placement == After) {
+  if (!writer->holderSeen && !writer->inserted && line.placement == CodePlacement::After) {
     InsertSRecordCrc(writer);
   }
   CopyLine(writer, batch, line.text, line.length);

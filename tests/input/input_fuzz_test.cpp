@@ -50,7 +50,7 @@ void TouchIntelHex(const IntelHexLine& line) {
     ASSERT_GE(data.data(), line.text);
     ASSERT_LE(data.data() + data.size(), line.text + line.length);
   }
-  ASSERT_NE(Invalid, line.placement);
+  ASSERT_NE(CodePlacement::Invalid, line.placement);
 }
 
 void TouchSRecord(const SRecordLine& line) {
@@ -64,7 +64,7 @@ void TouchSRecord(const SRecordLine& line) {
   if (DataText(line, &text)) {
     ASSERT_LE(text.data() + text.size(), line.text + line.length);
   }
-  ASSERT_NE(Invalid, line.placement);
+  ASSERT_NE(CodePlacement::Invalid, line.placement);
 }
 
 TEST(InputFuzz, RandomLinesNeverReadOutsideTheirText) {

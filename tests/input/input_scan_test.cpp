@@ -92,12 +92,12 @@ TEST(InputScan, UnreadableInputGivesL3300WithItsName) {
 TEST(InputScan, LineOf522CharactersIsOneRecord) {
   ScanRun run = ScanText(kLine522 + "\r\n" + kLine522, 0x100);
   EXPECT_TRUE(run.accepted);
-  EXPECT_EQ("01 00000000 1 |" + kLine522 + "|\n01 00000000 1 |" + kLine522 + "|\n",
+  EXPECT_EQ("01 00000000 After |" + kLine522 + "|\n01 00000000 After |" + kLine522 + "|\n",
             RecordRows(run));
   const std::string header = "S0" + std::string(520, 'A');
   run = ScanText(header + "\n", 0x100);
   EXPECT_TRUE(run.accepted);
-  EXPECT_EQ("00 00000000 5 |" + header + "|\n", RecordRows(run));
+  EXPECT_EQ("00 00000000 Before |" + header + "|\n", RecordRows(run));
 }
 
 TEST(InputScan, LineEndsBlankLinesAndTheLastLine) {
@@ -109,26 +109,26 @@ TEST(InputScan, LineEndsBlankLinesAndTheLastLine) {
   };
   const Case cases[] = {
       {"line feeds", ":0100000011EE\n:00000001FF\n", "\n",
-       "00 00000000 5 |:0100000011EE|\n01 00000000 1 |:00000001FF|\n"},
+       "00 00000000 Before |:0100000011EE|\n01 00000000 After |:00000001FF|\n"},
       {"carriage return and line feed", ":0100000011EE\r\n:00000001FF\r\n", "\r\n",
-       "00 00000000 5 |:0100000011EE|\n01 00000000 1 |:00000001FF|\n"},
+       "00 00000000 Before |:0100000011EE|\n01 00000000 After |:00000001FF|\n"},
       {"first line decides: LF then CR LF", ":0100000011EE\n:00000001FF\r\n", "\n",
-       "00 00000000 5 |:0100000011EE|\n01 00000000 1 |:00000001FF|\n"},
+       "00 00000000 Before |:0100000011EE|\n01 00000000 After |:00000001FF|\n"},
       {"first line decides: CR LF then LF", ":0100000011EE\r\n:00000001FF\n", "\r\n",
-       "00 00000000 5 |:0100000011EE|\n01 00000000 1 |:00000001FF|\n"},
+       "00 00000000 Before |:0100000011EE|\n01 00000000 After |:00000001FF|\n"},
       {"last line without a line end keeps every character", ":0100000011EE\n:00000001FF", "\n",
-       "00 00000000 5 |:0100000011EE|\n01 00000000 1 |:00000001FF|\n"},
-      {"one line without a line end", ":00000001FF", "\n", "01 00000000 1 |:00000001FF|\n"},
-      {"one line with CR LF", ":00000001FF\r\n", "\r\n", "01 00000000 1 |:00000001FF|\n"},
+       "00 00000000 Before |:0100000011EE|\n01 00000000 After |:00000001FF|\n"},
+      {"one line without a line end", ":00000001FF", "\n", "01 00000000 After |:00000001FF|\n"},
+      {"one line with CR LF", ":00000001FF\r\n", "\r\n", "01 00000000 After |:00000001FF|\n"},
       {"carriage return at the very end", ":0100000011EE\r\n:00000001FF\r", "\r\n",
-       "00 00000000 5 |:0100000011EE|\n01 00000000 1 |:00000001FF|\n"},
+       "00 00000000 Before |:0100000011EE|\n01 00000000 After |:00000001FF|\n"},
       {"blank lines are skipped", ":0100000011EE\n\n \t \n\r\n\t\r\n:00000001FF\n\n", "\n",
-       "00 00000000 5 |:0100000011EE|\n01 00000000 1 |:00000001FF|\n"},
+       "00 00000000 Before |:0100000011EE|\n01 00000000 After |:00000001FF|\n"},
       {"a carriage return inside a line stays", ":00000001F\rF\n", "\n",
-       "01 00000000 1 |:00000001F\rF|\n"},
+       "01 00000000 After |:00000001F\rF|\n"},
       {"S-records with CR LF", "S0030000FC\r\nS1051000AAFF\r\n\r\nS9031000EC\r\n", "\r\n",
-       "00 00000000 5 |S0030000FC|\n01 00001000 1 |S1051000AAFF|\n"
-       "09 00000000 1 |S9031000EC|\n"},
+       "00 00000000 Before |S0030000FC|\n01 00001000 After |S1051000AAFF|\n"
+       "09 00000000 After |S9031000EC|\n"},
   };
   for (const Case& c : cases) {
     ScanRun run = ScanText(c.contents, 0x100);
@@ -218,15 +218,15 @@ TEST(InputScan, FirstCharacterDecidesTheFormOfEveryLine) {
   EXPECT_TRUE(intel.accepted);
   EXPECT_EQ(IntelHex, intel.format);
   EXPECT_EQ(
-      "00 00000000 5 |:0100000011EE|\n01 00000000 1 |S00000001FF|\n"
-      "01 00000000 1 |X00000001FF|\n",
+      "00 00000000 Before |:0100000011EE|\n01 00000000 After |S00000001FF|\n"
+      "01 00000000 After |X00000001FF|\n",
       RecordRows(intel));
   ScanRun sRecords = ScanText("S1051000AAFF\n:1031000EC\ns1051002BBFF\n", 0x100);
   EXPECT_TRUE(sRecords.accepted);
   EXPECT_EQ(SRecord, sRecords.format);
   EXPECT_EQ(
-      "01 00001000 1 |S1051000AAFF|\n01 00001000 1 |:1031000EC|\n"
-      "01 00001002 1 |s1051002BBFF|\n",
+      "01 00001000 After |S1051000AAFF|\n01 00001000 After |:1031000EC|\n"
+      "01 00001002 After |s1051002BBFF|\n",
       RecordRows(sRecords));
 }
 
@@ -240,10 +240,11 @@ TEST(InputScan, NoRecordTypeEndsTheScan) {
   };
   const Case cases[] = {
       {"data after the end-of-file record", ":00000001FF\n:0100000011EE\n", true, "",
-       "01 00000000 1 |:00000001FF|\n00 00000000 5 |:0100000011EE|\n"},
-      {"no end-of-file record", ":0100000011EE\n", true, "", "00 00000000 5 |:0100000011EE|\n"},
+       "01 00000000 After |:00000001FF|\n00 00000000 Before |:0100000011EE|\n"},
+      {"no end-of-file record", ":0100000011EE\n", true, "",
+       "00 00000000 Before |:0100000011EE|\n"},
       {"several end-of-file records", ":00000001FF\n:00000001FF\n", true, "",
-       "01 00000000 1 |:00000001FF|\n01 00000000 1 |:00000001FF|\n"},
+       "01 00000000 After |:00000001FF|\n01 00000000 After |:00000001FF|\n"},
       // A refused line ends the scan without a batch: no record of it is written.
       {"bad type after the end-of-file record", ":00000001FF\n:0000000600\n", false, "", ""},
       {"type FF after the end-of-file record", ":00000001FF\n:020000FF0000FF\n", false,
@@ -272,13 +273,16 @@ TEST(InputScan, CodeFieldMustBeWhollyOutsideInsideOrSplitInFileOrder) {
     const char* placements;
   };
   const Case cases[] = {
-      {"not covered", 0x200, first + second + other, true, "", "555"},
-      {"within", 0x1E, first + second, true, "", "53"},
-      {"split with a record between", 0x0F, first + other + second, true, "", "412"},
+      {"not covered", 0x200, first + second + other, true, "", "Before Before Before"},
+      {"within", 0x1E, first + second, true, "", "Before Within"},
+      {"split with a record between", 0x0F, first + other + second, true, "",
+       "SplitFirst After SplitSecond"},
       {"split in the wrong order", 0x0F, second + first, false, kL3315, ""},
-      {"split left open", 0x0F, first + other, false, kL3315, "41"},
-      {"second split left open", 0x0F, first + second + first, false, kL3315, "424"},
-      {"second split completed", 0x0F, first + second + first + second, true, "", "4242"},
+      {"split left open", 0x0F, first + other, false, kL3315, "SplitFirst After"},
+      {"second split left open", 0x0F, first + second + first, false, kL3315,
+       "SplitFirst SplitSecond SplitFirst"},
+      {"second split completed", 0x0F, first + second + first + second, true, "",
+       "SplitFirst SplitSecond SplitFirst SplitSecond"},
   };
   for (const Case& c : cases) {
     ScanRun run = ScanText(c.contents, c.code);
@@ -286,7 +290,7 @@ TEST(InputScan, CodeFieldMustBeWhollyOutsideInsideOrSplitInFileOrder) {
     EXPECT_EQ(c.messages, run.messages) << c.name;
     std::string placements;
     for (const ScannedRecord& record : run.records) {
-      placements += static_cast<char>('0' + record.placement);
+      placements += (placements.empty() ? "" : " ") + std::string(PlacementName(record.placement));
     }
     EXPECT_EQ(c.placements, placements) << c.name;
   }
@@ -323,14 +327,17 @@ TEST(InputScan, FilesOfPeerToolsGiveTheirAddresses) {
   ASSERT_TRUE(intelRun.accepted);
   std::string rows;
   for (const ScannedRecord& record : intelRun.records) {
-    char row[32];
-    std::snprintf(row, sizeof row, "%02X %08X %d\n", record.type, record.address, record.placement);
+    char row[48];
+    std::snprintf(row, sizeof row, "%02X %08X %s\n", record.type, record.address,
+                  PlacementName(record.placement));
     rows += row;
   }
   EXPECT_EQ(
-      "04 00000000 5\n00 0000FFF8 5\n04 00010000 5\n00 00010000 5\n00 00012340 4\n"
-      "00 00012348 2\n04 00070000 1\n00 0007FFF0 1\n00 0007FFF8 1\n04 ABCD0000 1\n"
-      "00 ABCD1230 1\n00 ABCD1238 1\n01 00000000 1\n",
+      "04 00000000 Before\n00 0000FFF8 Before\n04 00010000 Before\n00 00010000 Before\n00 00012340 "
+      "SplitFirst\n"
+      "00 00012348 SplitSecond\n04 00070000 After\n00 0007FFF0 After\n00 0007FFF8 After\n04 "
+      "ABCD0000 After\n"
+      "00 ABCD1230 After\n00 ABCD1238 After\n01 00000000 After\n",
       rows);
 
   ByteSource sRecords;
@@ -339,13 +346,15 @@ TEST(InputScan, FilesOfPeerToolsGiveTheirAddresses) {
   ASSERT_TRUE(sRun.accepted);
   rows.clear();
   for (const ScannedRecord& record : sRun.records) {
-    char row[32];
-    std::snprintf(row, sizeof row, "S%X %08X %d\n", record.type, record.address, record.placement);
+    char row[48];
+    std::snprintf(row, sizeof row, "S%X %08X %s\n", record.type, record.address,
+                  PlacementName(record.placement));
     rows += row;
   }
   EXPECT_EQ(
-      "S0 00000000 5\nS3 0000FFF8 5\nS3 00010000 5\nS3 00012340 4\nS3 00012348 2\n"
-      "S3 0007FFF0 1\nS3 0007FFF8 1\nS3 ABCD1230 1\nS3 ABCD1238 1\n",
+      "S0 00000000 Before\nS3 0000FFF8 Before\nS3 00010000 Before\nS3 00012340 SplitFirst\nS3 "
+      "00012348 SplitSecond\n"
+      "S3 0007FFF0 After\nS3 0007FFF8 After\nS3 ABCD1230 After\nS3 ABCD1238 After\n",
       rows);
 }
 

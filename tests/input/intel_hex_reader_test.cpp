@@ -6,12 +6,14 @@
 #include <string>
 
 #include "input/code_placement.h"
+#include "support/pipeline_run.h"
 
 namespace sumwright {
 namespace {
 
 IntelHexLine Line(const std::string& text) {
-  return IntelHexLine{text.data(), 0, static_cast<uint16_t>(text.size()), 0, Invalid};
+  return IntelHexLine{text.data(), 0, static_cast<uint16_t>(text.size()), 0,
+                      CodePlacement::Invalid};
 }
 
 // Reads the lines in order under one extended address state and one code field at `code`, or
@@ -27,7 +29,8 @@ std::string ReadAll(uint32_t code, const std::vector<std::string>& texts, bool p
       return result + "refused\n";
     }
     char row[64];
-    std::snprintf(row, sizeof row, "%02X %08X %d\n", line.type, line.address, line.placement);
+    std::snprintf(row, sizeof row, "%02X %08X %s\n", line.type, line.address,
+                  PlacementName(line.placement));
     result += row;
     EXPECT_EQ(text.data(), line.text);
     EXPECT_EQ(text.size(), line.length);
@@ -166,65 +169,69 @@ TEST(IntelHexReader, AbsoluteAddressesUnderExtendedAddressing) {
       {"plain offset",
        0xFFFF0000,
        {":10010000000102030405060708090A0B0C0D0E0F77"},
-       "00 00000100 5\n"},
+       "00 00000100 Before\n"},
       {"segment 1000",
        0xFFFF0000,
        {":020000021000EC", ":04001000DEADBEEFB4"},
-       "02 00010000 5\n00 00010010 5\n"},
+       "02 00010000 Before\n00 00010010 Before\n"},
       {"linear ABCD",
        0xFFFF0000,
        {":02000004ABCD82", ":02123400112285"},
-       "04 ABCD0000 5\n00 ABCD1234 5\n"},
+       "04 ABCD0000 Before\n00 ABCD1234 Before\n"},
       {"segment FFFF passes 1 MB",
        0xFFFF0000,
        {":02000002FFFFFE", ":01FFFF00AA57"},
-       "02 000FFFF0 5\n00 0010FFEF 5\n"},
+       "02 000FFFF0 Before\n00 0010FFEF Before\n"},
       {"lower-case digits",
        0xFFFF0000,
        {":02000004abcd82", ":02123400aabbcc"},
-       "04 ABCD0000 5\n00 ABCD1234 5\n"},
-      {"extension record with its own offset", 0xFFFF0000, {":020010040001F9"}, "04 00010010 5\n"},
+       "04 ABCD0000 Before\n00 ABCD1234 Before\n"},
+      {"extension record with its own offset",
+       0xFFFF0000,
+       {":020010040001F9"},
+       "04 00010010 Before\n"},
       {"linear record at the code address is before it",
        0x10000,
        {":020000040001F9"},
-       "04 00010000 5\n"},
+       "04 00010000 Before\n"},
       {"linear record above the code address is after it",
        0xFFFF,
        {":020000040001F9"},
-       "04 00010000 1\n"},
+       "04 00010000 After\n"},
       {"state survives the end-of-file record",
        0xFFFF0000,
        {":02000004ABCD82", ":00000001FF", ":02123400112285"},
-       "04 ABCD0000 5\n01 00000000 1\n00 ABCD1234 5\n"},
+       "04 ABCD0000 Before\n01 00000000 After\n00 ABCD1234 Before\n"},
       {"segment then linear replaces the state",
        0xFFFF0000,
        {":020000021000EC", ":020000040002F8", ":02001000112285"},
-       "02 00010000 5\n04 00020000 5\n00 00020010 5\n"},
+       "02 00010000 Before\n04 00020000 Before\n00 00020010 Before\n"},
       {"records without data are after the field",
        0x0,
        {":00000001FF", ":0400000300000000F9", ":0400000500000000F7"},
-       "01 00000000 1\n03 00000000 1\n05 00000000 1\n"},
+       "01 00000000 After\n03 00000000 After\n05 00000000 After\n"},
       {"wrong checksum, start code and data digits are not checked",
        0xFFFF0000,
        {":0400000001020304FF", "X0400100001G2Q304F2", ":02002000"},
-       "00 00000000 5\n00 00000010 5\n00 00000020 5\n"},
+       "00 00000000 Before\n00 00000010 Before\n00 00000020 Before\n"},
       {"byte count 00 at the code address is before it",
        0x1000,
        {":00100000F0"},
-       "00 00001000 5\n"},
+       "00 00001000 Before\n"},
       {"byte count 00 right after the code address is after it",
        0x1000,
        {":00100100EF"},
-       "00 00001001 1\n"},
+       "00 00001001 After\n"},
   };
   for (const Case& c : cases) {
     EXPECT_EQ(c.records, ReadAll(c.code, c.lines)) << c.name;
     // Read again without a code field: the same addresses; data and address records unplaced.
-    std::string unplaced = c.records;
-    for (size_t row = 0; row < unplaced.size(); row = unplaced.find('\n', row) + 1) {
-      if (unplaced[row + 1] == '0' || unplaced[row + 1] == '2' || unplaced[row + 1] == '4') {
-        unplaced[row + 12] = '0';
-      }
+    const std::string records = c.records;
+    std::string unplaced;
+    for (size_t row = 0; row < records.size(); row = records.find('\n', row) + 1) {
+      std::string line = records.substr(row, records.find('\n', row) - row);
+      bool placed = line[1] == '0' || line[1] == '2' || line[1] == '4';
+      unplaced += placed ? line.substr(0, 12) + "Invalid\n" : line + "\n";
     }
     EXPECT_EQ(unplaced, ReadAll(c.code, c.lines, false)) << c.name;
   }
@@ -238,19 +245,19 @@ TEST(IntelHexReader, CodeFieldPlacementOfDataRecords) {
     const char* records;
   };
   const Case cases[] = {
-      {"within", 0x105, {":10010000000102030405060708090A0B0C0D0E0F77"}, "00 00000100 3\n"},
+      {"within", 0x105, {":10010000000102030405060708090A0B0C0D0E0F77"}, "00 00000100 Within\n"},
       {"split over two records with one between",
        0x10F,
        {":10010000000102030405060708090A0B0C0D0E0F77", ":0400000001020304F2", ":0201100011228A"},
-       "00 00000100 4\n00 00000000 5\n00 00000110 2\n"},
+       "00 00000100 SplitFirst\n00 00000000 Before\n00 00000110 SplitSecond\n"},
       {"count 10 with 4 data bytes is still before a field at 1F+1",
        0x20,
        {":1000100001020304E2"},
-       "00 00000010 5\n"},
+       "00 00000010 Before\n"},
       {"byte count 00 at c + 1 does not close a split",
        0x10F,
        {":10010000000102030405060708090A0B0C0D0E0F77", ":00011000EF"},
-       "00 00000100 4\n00 00000110 1\n"},
+       "00 00000100 SplitFirst\n00 00000110 After\n"},
   };
   for (const Case& c : cases) {
     EXPECT_EQ(c.records, ReadAll(c.code, c.lines)) << c.name;
@@ -320,12 +327,12 @@ TEST(IntelHexReader, DigitsThatJustReachTheCodeBytesAreEnough) {
   const Case cases[] = {
       // Count 10, but the data digits (before the two checksum digits) stop right after the
       // code bytes.
-      {0x101, {":10010000AABBCCDD"}, "00 00000100 3\n"},
-      {0x102, {":10010000AABBCCDDEE"}, "00 00000100 3\n"},
-      {0x101, {":10010000AABBCCDD", ":1001100011"}, "00 00000100 3\n00 00000110 1\n"},
+      {0x101, {":10010000AABBCCDD"}, "00 00000100 Within\n"},
+      {0x102, {":10010000AABBCCDDEE"}, "00 00000100 Within\n"},
+      {0x101, {":10010000AABBCCDD", ":1001100011"}, "00 00000100 Within\n00 00000110 After\n"},
       {0x10F,
        {":10010000000102030405060708090A0B0C0D0E0F77", ":10011000AABB"},
-       "00 00000100 4\n00 00000110 2\n"},
+       "00 00000100 SplitFirst\n00 00000110 SplitSecond\n"},
   };
   for (const Case& c : cases) {
     EXPECT_EQ(c.records, ReadAll(c.code, c.lines)) << std::hex << c.code;

@@ -6,12 +6,13 @@
 #include <string>
 
 #include "input/code_placement.h"
+#include "support/pipeline_run.h"
 
 namespace sumwright {
 namespace {
 
 SRecordLine Line(const std::string& text) {
-  return SRecordLine{text.data(), 0, static_cast<uint16_t>(text.size()), 0, Invalid};
+  return SRecordLine{text.data(), 0, static_cast<uint16_t>(text.size()), 0, CodePlacement::Invalid};
 }
 
 // Reads the lines in order with one code field at `code`; one line per record read ("type
@@ -25,7 +26,8 @@ std::string ReadAll(uint32_t code, const std::vector<std::string>& texts) {
       return result + "refused\n";
     }
     char row[64];
-    std::snprintf(row, sizeof row, "S%X %08X %d\n", line.type, line.address, line.placement);
+    std::snprintf(row, sizeof row, "S%X %08X %s\n", line.type, line.address,
+                  PlacementName(line.placement));
     result += row;
     EXPECT_EQ(text.data(), line.text);
     EXPECT_EQ(text.size(), line.length);
@@ -133,51 +135,51 @@ TEST(SRecordReader, RecordsByTypeWithTheirPlacement) {
   const Case cases[] = {
       // S1 at 1000 with 16 bytes spans 1000-100F: within for 100E, before for 1010, after
       // for FFE.
-      {"S1 within", 0x100E, {"S1131000000102030405060708090A0B0C0D0E0F64"}, "S1 00001000 3\n"},
-      {"S1 before", 0x1010, {"S1131000000102030405060708090A0B0C0D0E0F64"}, "S1 00001000 5\n"},
-      {"S1 after", 0x0FFE, {"S1131000000102030405060708090A0B0C0D0E0F64"}, "S1 00001000 1\n"},
+      {"S1 within", 0x100E, {"S1131000000102030405060708090A0B0C0D0E0F64"}, "S1 00001000 Within\n"},
+      {"S1 before", 0x1010, {"S1131000000102030405060708090A0B0C0D0E0F64"}, "S1 00001000 Before\n"},
+      {"S1 after", 0x0FFE, {"S1131000000102030405060708090A0B0C0D0E0F64"}, "S1 00001000 After\n"},
       {"S1 split first at its last byte",
        0x100F,
        {"S1131000000102030405060708090A0B0C0D0E0F64"},
-       "S1 00001000 4\n"},
+       "S1 00001000 SplitFirst\n"},
       // S2 at 012345 with 4 bytes spans 12345-12348.
-      {"S2 within at its end", 0x12347, {"S2080123450102030484"}, "S2 00012345 3\n"},
-      {"S2 split first", 0x12348, {"S2080123450102030484"}, "S2 00012345 4\n"},
+      {"S2 within at its end", 0x12347, {"S2080123450102030484"}, "S2 00012345 Within\n"},
+      {"S2 split first", 0x12348, {"S2080123450102030484"}, "S2 00012345 SplitFirst\n"},
       // S3 at FFFFFFF0 with 32 bytes wraps to F: c + 1 = 11 lies below the start.
       {"S3 wrapping past the top",
        0x10,
        {"S325FFFFFFF00000000000000000000000000000000000000000000000000000000000000000ED"},
-       "S3 FFFFFFF0 1\n"},
+       "S3 FFFFFFF0 After\n"},
       // 7 data digits are 3 whole bytes: 1000-1002.
-      {"odd digit count", 0x1002, {"S106100001020304x"}, "S1 00001000 4\n"},
+      {"odd digit count", 0x1002, {"S106100001020304x"}, "S1 00001000 SplitFirst\n"},
       {"header whatever follows",
        0x0,
        {"S0", "S0zz", "S007000048445221F9"},
-       "S0 00000000 5\nS0 00000000 5\nS0 00000000 5\n"},
+       "S0 00000000 Before\nS0 00000000 Before\nS0 00000000 Before\n"},
       {"termination records",
        0x0,
        {"S9031000EC", "S804012345B2", "S70500001000EA"},
-       "S9 00000000 1\nS8 00000000 1\nS7 00000000 1\n"},
+       "S9 00000000 After\nS8 00000000 After\nS7 00000000 After\n"},
       {"wrong checksum, wrong count, any start character",
        0xFFFF,
        {"S1FF1000DEAD00", "s1031000EC", "X1051000AAFF"},
-       "S1 00001000 5\nS1 00001000 5\nS1 00001000 5\n"},
+       "S1 00001000 Before\nS1 00001000 Before\nS1 00001000 Before\n"},
       {"lines after the termination record",
        0xFFFF,
        {"S9031000EC", "S1051000AAFF"},
-       "S9 00000000 1\nS1 00001000 5\n"},
+       "S9 00000000 After\nS1 00001000 Before\n"},
       {"split over two records",
        0x1000,
        {"S1051000AAFF", "S1051001BBFF"},
-       "S1 00001000 4\nS1 00001001 2\n"},
+       "S1 00001000 SplitFirst\nS1 00001001 SplitSecond\n"},
       // No whole data byte: placed by the start, never part of a split.
-      {"no data at the code address", 0x1000, {"S1031000EC"}, "S1 00001000 5\n"},
-      {"no data right after the code address", 0x1000, {"S1031001EB"}, "S1 00001001 1\n"},
-      {"one digit right after the code address", 0x1000, {"S1041001AEB"}, "S1 00001001 1\n"},
+      {"no data at the code address", 0x1000, {"S1031000EC"}, "S1 00001000 Before\n"},
+      {"no data right after the code address", 0x1000, {"S1031001EB"}, "S1 00001001 After\n"},
+      {"one digit right after the code address", 0x1000, {"S1041001AEB"}, "S1 00001001 After\n"},
       {"no data does not close a split",
        0x1000,
        {"S1051000AAFF", "S1031001EB"},
-       "S1 00001000 4\nS1 00001001 1\n"},
+       "S1 00001000 SplitFirst\nS1 00001001 After\n"},
   };
   for (const Case& c : cases) {
     EXPECT_EQ(c.records, ReadAll(c.code, c.lines)) << c.name;

@@ -5,6 +5,8 @@
 
 #include <string>
 
+#include "support/pipeline_run.h"
+
 namespace sumwright {
 namespace {
 
@@ -97,34 +99,35 @@ TEST(RecordText, PatchCrcDigitsWritesOnlyTheCodeBytesTheRecordHolds) {
     const char* after;
   };
   const Case cases[] = {
-      {Within, 0x100, true, "1234223344"},
-      {Within, 0x101, true, "0012343344"},
-      {Within, 0x103, true, "0011221234"},
-      {SplitFirst, 0x104, true, "0011223312"},
-      {SplitSecond, 0x0FF, true, "3411223344"},
+      {CodePlacement::Within, 0x100, true, "1234223344"},
+      {CodePlacement::Within, 0x101, true, "0012343344"},
+      {CodePlacement::Within, 0x103, true, "0011221234"},
+      {CodePlacement::SplitFirst, 0x104, true, "0011223312"},
+      {CodePlacement::SplitSecond, 0x0FF, true, "3411223344"},
       // Code bytes outside the data digits are refused, the data left as they were.
-      {Within, 0x104, false, "0011223344"},
-      {Within, 0x0FF, false, "0011223344"},
-      {SplitFirst, 0x0FF, false, "0011223344"},
-      {SplitSecond, 0x104, false, "0011223344"},
-      {Within, 0xFFFFFFF0, false, "0011223344"},
+      {CodePlacement::Within, 0x104, false, "0011223344"},
+      {CodePlacement::Within, 0x0FF, false, "0011223344"},
+      {CodePlacement::SplitFirst, 0x0FF, false, "0011223344"},
+      {CodePlacement::SplitSecond, 0x104, false, "0011223344"},
+      {CodePlacement::Within, 0xFFFFFFF0, false, "0011223344"},
       // Records that hold no code byte are never patched.
-      {Before, 0x101, false, "0011223344"},
-      {After, 0x101, false, "0011223344"},
-      {Invalid, 0x101, false, "0011223344"},
+      {CodePlacement::Before, 0x101, false, "0011223344"},
+      {CodePlacement::After, 0x101, false, "0011223344"},
+      {CodePlacement::Invalid, 0x101, false, "0011223344"},
   };
   for (const Case& c : cases) {
     std::string data = "0011223344";
     EXPECT_EQ(c.result,
               PatchCrcDigits(c.placement, 0x100, c.codeAddress, "1234", data.data(), data.size()))
-        << "placement " << c.placement << " code address " << std::hex << c.codeAddress;
-    EXPECT_EQ(c.after, data) << "placement " << c.placement;
+        << "placement " << PlacementName(c.placement) << " code address " << std::hex
+        << c.codeAddress;
+    EXPECT_EQ(c.after, data) << "placement " << PlacementName(c.placement);
   }
 }
 
 TEST(RecordText, PatchCrcDigitsWritesUpperCaseIntoLowerCaseData) {
   std::string data = "aabbccdd";
-  EXPECT_TRUE(PatchCrcDigits(Within, 0x10, 0x11, "D64E", data.data(), data.size()));
+  EXPECT_TRUE(PatchCrcDigits(CodePlacement::Within, 0x10, 0x11, "D64E", data.data(), data.size()));
   EXPECT_EQ("aaD64Edd", data);
 }
 

@@ -49,6 +49,9 @@ ScanRun ScanText(const std::string& text, uint32_t codeAddress);
 // comparisons.
 std::string RecordRows(const ScanRun& run);
 
+// The name of a placement, as expectations write it.
+const char* PlacementName(CodePlacement placement);
+
 struct CrcRun {
   bool accepted = false;  // the scan accepted the input (refusals fail the test)
   bool started = false;   // StartCrc accepted the algorithm and the ranges
