@@ -58,22 +58,22 @@ constexpr SlicingTables kCrc16Tables = MakeCrc16Tables();
 
 }  // namespace
 
-bool SelectAlgorithm(int code, CrcState* state) {
-  if (code == 1) {
+bool SelectAlgorithm(CrcAlgorithm algorithm, CrcState* state) {
+  if (algorithm == Ccitt) {
     state->crcRegister = 0xFFFF;
-  } else if (code == 0) {
+  } else if (algorithm == Crc16) {
     state->crcRegister = 0;
   } else {
     return false;
   }
-  state->algorithmCode = code;
+  state->algorithm = algorithm;
   return true;
 }
 
 bool TakeResult(const CrcState& state, uint32_t* crc) {
-  if (state.algorithmCode == 0) {
+  if (state.algorithm == Crc16) {
     *crc = state.crcRegister & 0xFFFFu;
-  } else if (state.algorithmCode == 1) {
+  } else if (state.algorithm == Ccitt) {
     *crc = ~state.crcRegister & 0xFFFFu;
   } else {
     return false;
@@ -145,12 +145,12 @@ uint32_t Crc16Update(uint32_t crcRegister, const uint8_t* bytes, size_t count) {
 void UpdateCrc(CrcState* state, const uint8_t* bytes, size_t count) {
   // Carry-less multiplication pays from a few dozen bytes on.
   if (count >= 64 && ClmulAvailable()) {
-    state->crcRegister = state->algorithmCode == 0
+    state->crcRegister = state->algorithm == Crc16
                              ? Crc16UpdateClmul(state->crcRegister, bytes, count)
                              : CcittUpdateClmul(state->crcRegister, bytes, count);
     return;
   }
-  state->crcRegister = state->algorithmCode == 0 ? Crc16Update(state->crcRegister, bytes, count)
+  state->crcRegister = state->algorithm == Crc16 ? Crc16Update(state->crcRegister, bytes, count)
                                                  : CcittUpdate(state->crcRegister, bytes, count);
 }
 

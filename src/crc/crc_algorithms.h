@@ -4,19 +4,21 @@
 #include <cstddef>
 #include <cstdint>
 
+#include "base/crc_request.h"
+
 namespace sumwright {
 
-// A running CRC: the algorithm code (1 "CCITT", 0 "16") and the register. Only the low 16 bits
-// of the register are meaningful; every update leaves the upper 16 bits zero.
+// A running CRC: the algorithm and the register. Only the low 16 bits of the register are
+// meaningful; every update leaves the upper 16 bits zero.
 struct CrcState {
-  int algorithmCode = 0;
+  CrcAlgorithm algorithm = Crc16;
   uint32_t crcRegister = 0;
 };
 
 // Starts a CRC. Code 1 ("CCITT", CRC-16/GENIBUS) sets the register to 0xFFFF, code 0 ("16",
 // CRC-16/ARC) sets it to 0; either stores the code and returns true. Any other code returns
 // false and leaves *state unchanged.
-bool SelectAlgorithm(int code, CrcState* state);
+bool SelectAlgorithm(CrcAlgorithm algorithm, CrcState* state);
 
 // The CRC value: code 0 gives the register, code 1 its ones' complement, both to 16 bits.
 // False, with *crc untouched, for any other code.

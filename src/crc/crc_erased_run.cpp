@@ -95,7 +95,7 @@ uint32_t Crc16UpdateErased(uint32_t crcRegister, uint64_t count) {
 }
 
 void UpdateCrcErased(CrcState* state, uint64_t count) {
-  state->crcRegister = state->algorithmCode == 0 ? Crc16UpdateErased(state->crcRegister, count)
+  state->crcRegister = state->algorithm == Crc16 ? Crc16UpdateErased(state->crcRegister, count)
                                                  : CcittUpdateErased(state->crcRegister, count);
 }
 

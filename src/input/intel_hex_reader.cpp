@@ -53,10 +53,10 @@ inline bool DataRecordHeader(const char* text, size_t length, uint32_t* count, u
 
 // Absolute address of a load offset under the extended address in effect; the sums wrap.
 uint32_t RecordAddress(const ExtendedAddressState& state, uint32_t offset) {
-  if (state.kind == 2) {
+  if (state.kind == AddressKind::Segment) {
     return state.value * 16u + offset;
   }
-  if (state.kind == 4) {
+  if (state.kind == AddressKind::Linear) {
     return state.value * 65536u + offset;
   }
   return offset;
@@ -121,7 +121,7 @@ bool FollowAddressRecord(const IntelHexLine& line, ExtendedAddressState* state) 
     return false;
   }
   state->value = value;
-  state->kind = line.type;
+  state->kind = line.type == 0x02 ? AddressKind::Segment : AddressKind::Linear;
   return true;
 }
 

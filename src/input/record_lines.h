@@ -43,11 +43,17 @@ struct SRecordLine {
   CodePlacement placement;
 };
 
-// The Intel HEX extended address in effect: kind 6 none, 2 segment (value * 16),
-// 4 linear (value * 65536).
+// The kind of Intel HEX extended address in effect: the type of the record that set it.
+enum class AddressKind : int {
+  Segment = 2,  // extended segment address: the base is value * 16
+  Linear = 4,   // extended linear address: the base is value * 65536
+  None = 6,     // no extended address record so far: the base is 0
+};
+
+// The Intel HEX extended address in effect.
 struct ExtendedAddressState {
   uint32_t value = 0;
-  int kind = 6;
+  AddressKind kind = AddressKind::None;
 };
 
 }  // namespace sumwright

@@ -22,13 +22,11 @@ constexpr uint8_t kDataRecord = 0x00;
 constexpr uint8_t kSegmentRecord = 0x02;
 constexpr uint8_t kLinearRecord = 0x04;
 
-constexpr int kNoKind = 6;
-
 // ":02000002VVVVCC" or ":02000004VVVVCC" for an extended address state.
 constexpr size_t kAddressRecordLength = 15;
 std::string AddressRecord(const ExtendedAddressState& state) {
   char record[kAddressRecordLength];
-  std::memcpy(record, state.kind == 4 ? ":02000004" : ":02000002", 9);
+  std::memcpy(record, state.kind == AddressKind::Linear ? ":02000004" : ":02000002", 9);
   HexDigits(state.value & 0xFFFFu, 2, record + 9);
   FillChecksum(IntelHex, record, kAddressRecordLength);
   return std::string(record, kAddressRecordLength);
@@ -90,7 +88,7 @@ void FinishInsertion(bool addressWritten, OutputWriter* writer) {
   }
   // Base 0 where the input had no extended address yet.
   ExtendedAddressState restore = writer->inputAddressState;
-  if (restore.kind == kNoKind) {
+  if (restore.kind == AddressKind::None) {
     restore.kind = writer->outputAddressState.kind;
     restore.value = 0;
   }
@@ -209,25 +207,25 @@ void WriteRecord(const IntelHexLine& line, const ScanBatch& batch, OutputWriter*
 
 bool NeedsAddressRecord(uint32_t address, OutputWriter* writer) {
   ExtendedAddressState& current = writer->outputAddressState;
-  uint32_t page = current.kind == 4 ? address >> 16 : (address >> 4) & 0xFFFF000u;
+  uint32_t page = current.kind == AddressKind::Linear ? address >> 16 : (address >> 4) & 0xFFFF000u;
   // A segment base that is not the start of the address's 64 KB page (a segment value that is
   // not a multiple of 0x1000) would move a record at the address's low 16 bits elsewhere, so
   // it is replaced by the page's own segment value, 0 included.
-  bool segmentOffPage = current.kind == 2 && page != current.value;
+  bool segmentOffPage = current.kind == AddressKind::Segment && page != current.value;
   if (!segmentOffPage && (page == 0 || page <= current.value)) {
     return false;
   }
   current.value = page;
-  if (current.kind == kNoKind) {
-    current.kind = 2;
+  if (current.kind == AddressKind::None) {
+    current.kind = AddressKind::Segment;
   }
-  if (current.kind == 2) {
+  if (current.kind == AddressKind::Segment) {
     if (page <= 0xFFFFu) {
       // page * 16 lies within the first megabyte: a segment base reaches it.
       return true;
     }
     current.value = page >> 12;
-    current.kind = 4;
+    current.kind = AddressKind::Linear;
     writer->linearRecordIssued = true;
     return true;
   }

@@ -15,12 +15,12 @@ const uint8_t* Bytes(const std::string& text) {
 }
 
 // The whole computation: start, feed, take the result.
-uint32_t Crc(int code, const std::string& bytes, bool tableForm) {
+uint32_t Crc(CrcAlgorithm code, const std::string& bytes, bool tableForm) {
   CrcState state;
   EXPECT_TRUE(SelectAlgorithm(code, &state));
   if (tableForm) {
     UpdateCrc(&state, Bytes(bytes), bytes.size());
-  } else if (code == 1) {
+  } else if (code == Ccitt) {
     state.crcRegister = CcittUpdateBitwise(state.crcRegister, Bytes(bytes), bytes.size());
   } else {
     state.crcRegister = Crc16UpdateBitwise(state.crcRegister, Bytes(bytes), bytes.size());
@@ -32,7 +32,7 @@ uint32_t Crc(int code, const std::string& bytes, bool tableForm) {
 
 TEST(CrcAlgorithms, PublishedCheckValuesAndOneByteExamples) {
   struct Case {
-    int code;
+    CrcAlgorithm code;
     std::string bytes;
     uint32_t crc;
   };
@@ -40,14 +40,14 @@ TEST(CrcAlgorithms, PublishedCheckValuesAndOneByteExamples) {
   // of parametrised CRC algorithms; the one-byte values from python3 crcmod:
   // mkCrcFun(0x11021, initCrc=0, rev=False, xorOut=0xFFFF) and mkCrcFun(0x18005, rev=True).
   const Case cases[] = {
-      {1, "123456789", 0xD64E},
-      {0, "123456789", 0xBB3D},
-      {1, std::string(1, '\0'), 0x1E0F},
-      {0, std::string(1, '\0'), 0x0000},
-      {1, "\xFF", 0x00FF},
-      {0, "\xFF", 0x4040},
-      {1, "", 0x0000},
-      {0, "", 0x0000},
+      {Ccitt, "123456789", 0xD64E},
+      {Crc16, "123456789", 0xBB3D},
+      {Ccitt, std::string(1, '\0'), 0x1E0F},
+      {Crc16, std::string(1, '\0'), 0x0000},
+      {Ccitt, "\xFF", 0x00FF},
+      {Crc16, "\xFF", 0x4040},
+      {Ccitt, "", 0x0000},
+      {Crc16, "", 0x0000},
   };
   for (const Case& c : cases) {
     EXPECT_EQ(c.crc, Crc(c.code, c.bytes, false)) << "reference, code " << c.code;
@@ -58,36 +58,45 @@ TEST(CrcAlgorithms, PublishedCheckValuesAndOneByteExamples) {
 TEST(CrcAlgorithms, CcittRegisterBeforeComplementIsIbm3740Value) {
   // 0x29B1: published check value of CRC-16/IBM-3740 (initial 0xFFFF, no final XOR).
   CrcState state;
-  ASSERT_TRUE(SelectAlgorithm(1, &state));
+  ASSERT_TRUE(SelectAlgorithm(Ccitt, &state));
   EXPECT_EQ(0x29B1u, CcittUpdateBitwise(state.crcRegister, Bytes("123456789"), 9));
   EXPECT_EQ(0x29B1u, CcittUpdate(state.crcRegister, Bytes("123456789"), 9));
 }
 
 TEST(CrcAlgorithms, SelectAlgorithmSetsInitialRegisterOrRefusesUnknownCodes) {
+  const CrcAlgorithm kUnknown = static_cast<CrcAlgorithm>(2);
+  const CrcAlgorithm kNegative = static_cast<CrcAlgorithm>(-1);
   struct Case {
-    int code;
+    CrcAlgorithm code;
     bool ok;
     uint32_t crcRegister;
   };
-  const Case cases[] = {{1, true, 0xFFFF}, {0, true, 0}, {2, false, 0x1234}, {-1, false, 0x1234}};
+  const Case cases[] = {{Ccitt, true, 0xFFFF},
+                        {Crc16, true, 0},
+                        {kUnknown, false, 0x1234},
+                        {kNegative, false, 0x1234}};
+  const CrcAlgorithm kBefore = static_cast<CrcAlgorithm>(7);
   for (const Case& c : cases) {
-    CrcState state{7, 0x1234};
+    CrcState state{kBefore, 0x1234};
     EXPECT_EQ(c.ok, SelectAlgorithm(c.code, &state)) << c.code;
     EXPECT_EQ(c.crcRegister, state.crcRegister) << c.code;
-    EXPECT_EQ(c.ok ? c.code : 7, state.algorithmCode) << c.code;
+    EXPECT_EQ(c.ok ? c.code : kBefore, state.algorithm) << c.code;
   }
 }
 
 TEST(CrcAlgorithms, TakeResultComplementsOnlyCcittAndRefusesUnknownCodes) {
+  const CrcAlgorithm kUnknown = static_cast<CrcAlgorithm>(2);
+  const CrcAlgorithm kNegative = static_cast<CrcAlgorithm>(-1);
   struct Case {
-    int code;
+    CrcAlgorithm code;
     uint32_t crcRegister;
     bool ok;
     uint32_t crc;
   };
   const Case cases[] = {
-      {1, 0x29B1, true, 0xD64E}, {0, 0xBB3D, true, 0xBB3D}, {1, 0, true, 0xFFFF},
-      {0, 0, true, 0},           {2, 0x1234, false, 0x55},  {-1, 0x1234, false, 0x55},
+      {Ccitt, 0x29B1, true, 0xD64E},   {Crc16, 0xBB3D, true, 0xBB3D},
+      {Ccitt, 0, true, 0xFFFF},        {Crc16, 0, true, 0},
+      {kUnknown, 0x1234, false, 0x55}, {kNegative, 0x1234, false, 0x55},
   };
   for (const Case& c : cases) {
     uint32_t crc = 0x55;
@@ -123,7 +132,7 @@ TEST(CrcAlgorithms, UpdatesInPiecesEqualOnePass) {
   for (uint8_t& b : bytes) {
     b = static_cast<uint8_t>(random());
   }
-  for (int code : {0, 1}) {
+  for (CrcAlgorithm code : {Crc16, Ccitt}) {
     CrcState whole;
     CrcState pieces;
     ASSERT_TRUE(SelectAlgorithm(code, &whole));

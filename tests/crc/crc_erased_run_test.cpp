@@ -44,13 +44,13 @@ TEST(CrcErasedRun, WholeAddressSpaceMatchesIndependentValues) {
   // python3 crcmod, fed 2^32 bytes of 0xFF in 1 MiB blocks:
   // Crc(0x11021, initCrc=0, rev=False, xorOut=0xFFFF) and Crc(0x18005, initCrc=0, rev=True).
   struct Case {
-    int code;
+    CrcAlgorithm code;
     uint64_t count;
     uint32_t crc;
   };
   const Case cases[] = {
-      {1, uint64_t{1} << 32, 0xE2F0},
-      {0, uint64_t{1} << 32, 0x9401},
+      {Ccitt, uint64_t{1} << 32, 0xE2F0},
+      {Crc16, uint64_t{1} << 32, 0x9401},
   };
   for (const Case& c : cases) {
     CrcState state;
