@@ -7,17 +7,6 @@
 #include "base/interrupt.h"
 #include "base/messages.h"
 
-namespace {
-
-// Internal-error place of memory that cannot be had where no stage reports a place of its own.
-constexpr int kMemoryModule = 4;
-constexpr int kAllocationFailed = 105;
-// Internal-error place of any other exception: a fault of the program itself.
-constexpr int kDriverModule = 0;
-constexpr int kUnexpectedFailure = 0;
-
-}  // namespace
-
 int main(int argc, char** argv) {
   sumwright::InstallInterruptHandler();
   // No exception may end the process without a message. The stages release what they hold as
@@ -26,10 +15,10 @@ int main(int argc, char** argv) {
     sumwright::Application application;
     return application.Run(argc, argv) ? 0 : 1;
   } catch (const std::bad_alloc&) {
-    sumwright::ReportInternalError(kMemoryModule, kAllocationFailed);
+    sumwright::ReportInternalError(sumwright::kTextMemory);
   } catch (const std::length_error&) {
-    sumwright::ReportInternalError(kMemoryModule, kAllocationFailed);
+    sumwright::ReportInternalError(sumwright::kTextMemory);
   } catch (...) {
-    sumwright::ReportInternalError(kDriverModule, kUnexpectedFailure);
+    sumwright::ReportInternalError(sumwright::kUnexpectedFailure);
   }
 }

@@ -33,8 +33,8 @@ void PrintUsage() {
   std::fputs(kUsage, stderr);
 }
 
-void ReportInternalError(int category, int location) {
-  Message(kL4000InternalError, category, location, "(null)");
+void ReportInternalError(ErrorPlace place) {
+  Message(kL4000InternalError, place.category, place.location, "(null)");
   EndProcess(1);
 }
 

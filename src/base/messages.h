@@ -37,7 +37,8 @@ constexpr char kL3304InvalidFileFormat[] = "** L3304 (F) Invalid file format : \
 constexpr char kL3315InvalidCodeLocation[] = "** L3315 (F) Invalid \"CRC Code\" Location \n";
 // The only numbered message without a line end.
 constexpr char kL3410Interrupt[] = "** L3410 (F) Interrupt by user";
-constexpr char kL4000InternalError[] = "** L4000 (-) Internal error : \"(\"%d\")\" \"%d\" / \"%s\"\n";
+constexpr char kL4000InternalError[] =
+    "** L4000 (-) Internal error : \"(\"%d\")\" \"%d\" / \"%s\"\n";
 
 // The text printed for L2008: the name of record type FF.
 constexpr char kValdaneExtended[] = "Valdane Extended";
@@ -54,8 +55,27 @@ SUMWRIGHT_PRINTF(1, 2) void Message(const char* format, ...);
 // Prints the usage text shown when the command has no argument.
 void PrintUsage();
 
-// Prints the L4000 line for a category (program module) and a location (place in it) and ends
-// the process with status 1. Used for states that cannot arise and for exhausted resources.
-[[noreturn]] void ReportInternalError(int category, int location);
+// Where an internal error arose, as L4000 shows it: the program module (category) and the place
+// in it (location). The numbers stay as they are, since scripts and the manual page name them.
+struct ErrorPlace {
+  int category;
+  int location;
+};
+constexpr ErrorPlace kUnexpectedFailure{0, 0};    // an exception that no stage foresaw
+constexpr ErrorPlace kSubcommandReading{0, 429};  // a subcommand file beyond its bounds or memory
+constexpr ErrorPlace kRangeTextAbsent{1, 395};    // the range list parsed without a range text
+constexpr ErrorPlace kInputScan{2, 44};           // the input scan's memory; an input that changed
+constexpr ErrorPlace kSRecordTextMemory{2, 78};   // memory for an S-record text being written
+constexpr ErrorPlace kIntelHexTextMemory{3, 94};  // memory for an Intel HEX text being written
+constexpr ErrorPlace kCrcMemory{4, 65};           // memory for the CRC's chunk or its run index
+constexpr ErrorPlace kTextAbsent{4, 103};         // a text to be copied is not there
+constexpr ErrorPlace kTextMemory{4, 105};         // memory for a copy of a text, and the rest
+constexpr ErrorPlace kOutputWrite{6, 83};         // a write, flush or close of the output failed
+constexpr ErrorPlace kPatchWithoutData{6, 101};   // a record holding a code byte has no data digits
+constexpr ErrorPlace kPatchFailed{6, 102};        // the code digits do not fit into them
+
+// Prints the L4000 line of `place` and ends the process with status 1. Used for states that
+// cannot arise and for exhausted resources.
+[[noreturn]] void ReportInternalError(ErrorPlace place);
 
 }  // namespace sumwright

@@ -27,13 +27,6 @@ namespace sumwright {
 
 namespace {
 
-// The input does not read as it did when it was scanned: the input scan's internal error.
-constexpr int kScanModule = 2;
-constexpr int kScanChanged = 44;
-// Memory for the index cannot be had: the CRC's internal error.
-constexpr int kCrcModule = 4;
-constexpr int kCrcMemory = 65;
-
 constexpr uint64_t kTopAddress = 0xFFFFFFFFu;
 constexpr size_t kPollInterval = 4096;
 
@@ -48,7 +41,7 @@ struct Run {
 };
 
 [[noreturn]] void InputChanged() {
-  ReportInternalError(kScanModule, kScanChanged);
+  ReportInternalError(kInputScan);
 }
 
 template <typename Line>
@@ -210,7 +203,7 @@ bool ComputeFor(ByteSource* source, FileFormat format, CrcAlgorithm algorithm,
     }
     segments = BuildSegments(RunPieces(runs));
   } catch (const std::bad_alloc&) {
-    ReportInternalError(kCrcModule, kCrcMemory);
+    ReportInternalError(kCrcMemory);
   }
   RunReader<Line> reader;
   reader.source = source;

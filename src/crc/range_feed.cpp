@@ -15,10 +15,6 @@ namespace sumwright {
 
 namespace {
 
-// Internal-error place of exhausted memory in the CRC.
-constexpr int kCrcModule = 4;
-constexpr int kCrcMemory = 65;
-
 // Bytes are collected in a chunk and go through the CRC a chunk at a time, so that its fast
 // forms work on long runs.
 constexpr size_t kChunkSize = 65536;
@@ -82,7 +78,7 @@ bool StartRangeFeed(CrcAlgorithm algorithm, const std::vector<AddressRange>& ran
   if (feed->chunk == nullptr) {
     feed->chunk.reset(new (std::nothrow) uint8_t[kChunkSize]);
     if (feed->chunk == nullptr) {
-      ReportInternalError(kCrcModule, kCrcMemory);
+      ReportInternalError(kCrcMemory);
     }
   }
   return true;

@@ -18,10 +18,6 @@ namespace sumwright {
 
 namespace {
 
-// Internal-error place of the scan: memory for its buffer or records cannot be had.
-constexpr int kScanModule = 2;
-constexpr int kScanMemory = 44;
-
 // The longest record text a line may hold, without its line end.
 constexpr size_t kMaxLineLength = 522;
 
@@ -81,7 +77,7 @@ void AllocateBuffers(InputScan* scan, size_t count) {
     if (scan->buffers[i] == nullptr) {
       scan->buffers[i].reset(new (std::nothrow) char[kChunkSize + kCarryRoom]);
       if (scan->buffers[i] == nullptr) {
-        ReportInternalError(kScanModule, kScanMemory);
+        ReportInternalError(kInputScan);
       }
     }
   }

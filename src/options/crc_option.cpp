@@ -3,10 +3,10 @@
 
 #include <algorithm>
 
+#include "base/hex_value.h"
 #include "base/interrupt.h"
 #include "base/messages.h"
 #include "options/find_text.h"
-#include "base/hex_value.h"
 
 namespace sumwright {
 
@@ -95,7 +95,7 @@ bool ParseCrcOption(const std::string& token, OptionState* state) {
 
 bool ParseRangeList(OptionState* state) {
   if (!state->hasRangeText) {
-    ReportInternalError(1, 395);
+    ReportInternalError(kRangeTextAbsent);
   }
   const std::string& text = state->rangeText;
   size_t cursor = 0;
@@ -115,7 +115,7 @@ bool ParseRange(const std::string& item, OptionState* state) {
   std::string startText;
   if (!NextPiece(item, '-', &cursor, &startText)) {
     // An item made only of "-" has no start text to copy.
-    ReportInternalError(4, 103);
+    ReportInternalError(kTextAbsent);
   }
   uint32_t start = 0;
   HexStatus status = TextValue(startText, &start);

@@ -16,8 +16,6 @@ namespace {
 
 // Internal-error place of subcommand file reading: memory that cannot be had, or a file beyond
 // the bounds below.
-constexpr int kOptionModule = 0;
-constexpr int kSubcommandReading = 429;
 
 // A subcommand file holds a few options; a -crc line with a hundred thousand ranges still takes
 // under 2 MiB. The bounds keep a runaway file (a device that never ends, a file of millions of
@@ -86,19 +84,19 @@ bool ReadSubcommandFile(const std::string& token, OptionState* state) {
     bool tooLarge = false;
     if (!ReadWholeFile(name, kMostBytes, &bytes, &tooLarge)) {
       if (tooLarge) {
-        ReportInternalError(kOptionModule, kSubcommandReading);
+        ReportInternalError(kSubcommandReading);
       }
       Message(kL3300CannotOpenFile, name.c_str());
       throw OptionAbort{};
     }
     if (CountLines(bytes) > kMostLines) {
-      ReportInternalError(kOptionModule, kSubcommandReading);
+      ReportInternalError(kSubcommandReading);
     }
     appended = AppendLines(bytes, state);
   } catch (const std::bad_alloc&) {
-    ReportInternalError(kOptionModule, kSubcommandReading);
+    ReportInternalError(kSubcommandReading);
   } catch (const std::length_error&) {
-    ReportInternalError(kOptionModule, kSubcommandReading);
+    ReportInternalError(kSubcommandReading);
   }
   if (!appended) {
     return false;

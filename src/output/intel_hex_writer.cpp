@@ -13,11 +13,6 @@ namespace sumwright {
 
 namespace {
 
-// Internal-error places of this writer.
-constexpr int kWriterModule = 6;
-constexpr int kNoDataText = 101;
-constexpr int kPatchFailed = 102;
-
 constexpr uint8_t kDataRecord = 0x00;
 constexpr uint8_t kSegmentRecord = 0x02;
 constexpr uint8_t kLinearRecord = 0x04;
@@ -156,7 +151,7 @@ bool InsertCrcRecord(const IntelHexLine& line, OutputWriter* writer) {
 void WritePatchedRecord(const IntelHexLine& line, OutputWriter* writer) {
   std::string_view data;
   if (!DataText(line, &data)) {
-    NoteInternalError(writer, kWriterModule, kNoDataText);
+    NoteInternalError(writer, kPatchWithoutData);
     return;
   }
   std::string record(line.text, line.length);
@@ -166,7 +161,7 @@ void WritePatchedRecord(const IntelHexLine& line, OutputWriter* writer) {
   std::string trial = record;
   if (!PatchCrcDigits(line.placement, line.address, writer->codeAddress, kAnyDigits,
                       &trial[dataOffset], data.size())) {
-    NoteInternalError(writer, kWriterModule, kPatchFailed);
+    NoteInternalError(writer, kPatchFailed);
     return;
   }
   WritePendingRecord(writer, &writer->holders, record, dataOffset, data.size(), line.address,

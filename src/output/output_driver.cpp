@@ -14,12 +14,6 @@ namespace sumwright {
 
 namespace {
 
-// Internal-error places of memory for a copy of a record text, by the writer of each format.
-constexpr int kIntelHexWriterModule = 3;
-constexpr int kRecordCopyMemory = 94;
-constexpr int kSRecordWriterModule = 2;
-constexpr int kSRecordCopyMemory = 78;
-
 // Writes the CRC digits that belong to `record` into its text and gives it a new checksum.
 void FillIn(const PendingRecord& record, const char crcDigits[4], OutputWriter* writer) {
   std::string text = record.text;
@@ -55,9 +49,9 @@ void WriteRecords(const ScanBatch& batch, OutputWriter* writer) {
   } catch (const std::bad_alloc&) {
     // Memory for a copy of a record text.
     if (writer->format == IntelHex) {
-      NoteInternalError(writer, kIntelHexWriterModule, kRecordCopyMemory);
+      NoteInternalError(writer, kIntelHexTextMemory);
     } else {
-      NoteInternalError(writer, kSRecordWriterModule, kSRecordCopyMemory);
+      NoteInternalError(writer, kSRecordTextMemory);
     }
   }
 }
@@ -69,7 +63,7 @@ bool OutputFailed(const OutputWriter& writer) {
 void ReportOutputFailure(OutputWriter* writer) {
   writer->file.ReportFailure();
   writer->file.Discard();
-  ReportInternalError(writer->errorCategory, writer->errorLocation);
+  ReportInternalError(ErrorPlace{writer->errorCategory, writer->errorLocation});
 }
 
 bool WriteOutput(uint32_t crcValue, ByteOrder byteOrder, OutputWriter* writer) {

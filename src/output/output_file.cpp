@@ -21,13 +21,6 @@ namespace sumwright {
 
 namespace {
 
-// Internal-error place of a failed write, flush or close of the output.
-constexpr int kOutputModule = 6;
-constexpr int kWriteFailed = 83;
-// Internal-error place of memory that cannot be had.
-constexpr int kMemoryModule = 4;
-constexpr int kAllocationFailed = 105;
-
 constexpr size_t kBufferSize = size_t{256} << 10;
 // Pieces at least this long are written straight from where they are.
 constexpr size_t kDirectWrite = size_t{64} << 10;
@@ -73,7 +66,7 @@ bool OutputFile::Create(const std::string& name) {
     buffer.reset(new (std::nothrow) char[kBufferSize]);
     if (buffer == nullptr) {
       Discard();
-      ReportInternalError(kMemoryModule, kAllocationFailed);
+      ReportInternalError(kTextMemory);
     }
   }
   return true;
@@ -214,7 +207,7 @@ void OutputFile::ReportFailure() {
     // A call that a request to end cut short reports that request, not a failed write.
     PollInterrupt();
     Discard();
-    ReportInternalError(kOutputModule, kWriteFailed);
+    ReportInternalError(kOutputWrite);
   }
 }
 

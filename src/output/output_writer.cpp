@@ -74,10 +74,10 @@ void WritePendingRecord(OutputWriter* writer, std::vector<PendingRecord>* record
   WriteLine(writer, text.data(), text.size());
 }
 
-void NoteInternalError(OutputWriter* writer, int category, int location) {
+void NoteInternalError(OutputWriter* writer, ErrorPlace place) {
   if (writer->errorCategory == 0) {
-    writer->errorLocation = location;
-    writer->errorCategory = category;
+    writer->errorLocation = place.location;
+    writer->errorCategory = place.category;
   }
 }
 

@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "base/messages.h"
 #include "input/input_scan.h"
 #include "input/record_lines.h"
 #include "output/output_file.h"
@@ -105,7 +106,7 @@ void WritePendingRecord(OutputWriter* writer, std::vector<PendingRecord>* record
                         uint32_t start, CodePlacement placement);
 
 // Keeps the first internal error met; the main thread reports it.
-void NoteInternalError(OutputWriter* writer, int category, int location);
+void NoteInternalError(OutputWriter* writer, ErrorPlace place);
 
 // Marks the code bytes a record of `placement` received; clears crcPending once both have.
 void NoteCodeBytesWritten(OutputWriter* writer, CodePlacement placement);

@@ -7,7 +7,7 @@ namespace sumwright {
 namespace {
 
 TEST(Messages, InternalErrorPrintsCategoryLocationAndNullTextThenEndsWithStatusOne) {
-  EXPECT_EXIT(ReportInternalError(4, 105), testing::ExitedWithCode(1),
+  EXPECT_EXIT(ReportInternalError(kTextMemory), testing::ExitedWithCode(1),
               "^\\*\\* L4000 \\(-\\) Internal error : \"\\(\"4\"\\)\" \"105\" / \"\\(null\\)\"\n$");
 }
 
