@@ -32,7 +32,7 @@ std::string& WorkDirectory() {
 // file of the machine such as an endless device.
 std::string ConfineSubcommand(const std::string& token) {
   size_t position = 0;
-  if (!sumwright::FindText(token, "-subcommand", 3, false, &position)) {
+  if (!sumwright::FindText(token, "-subcommand", 3, &position)) {
     return token;
   }
   size_t equals = token.find('=');

@@ -57,8 +57,12 @@ long long ReadOnce(int descriptor, char* buffer, size_t capacity) {
 
 }  // namespace
 
+bool UsableFileName(const std::string& name) {
+  return name.find('\0') == std::string::npos;
+}
+
 int OpenDescriptor(const std::string& name, int flags, int permissions) {
-  if (name.find('\0') != std::string::npos) {
+  if (!UsableFileName(name)) {
     errno = ENOENT;
     return -1;
   }

@@ -7,6 +7,10 @@
 
 namespace sumwright {
 
+// False for a name that holds a NUL byte: it names no file, since every system call would see
+// only the part before the NUL.
+bool UsableFileName(const std::string& name);
+
 // Opens `name` with open() `flags` (and `permissions` for a new file), binary on Windows. An open
 // that a signal interrupts (a FIFO waiting for its other end) is polled for Ctrl+C and tried
 // again. -1, with errno set, on failure; a name holding a NUL byte names no file (ENOENT).

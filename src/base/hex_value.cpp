@@ -5,9 +5,6 @@ namespace sumwright {
 
 HexStatus HexValue(const char* text, size_t length, uint32_t* value) {
   *value = 0;
-  if (text == nullptr) {
-    return HexAbsent;
-  }
   if (length > 8) {
     return HexTooLong;
   }

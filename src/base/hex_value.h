@@ -6,7 +6,7 @@
 
 namespace sumwright {
 
-enum HexStatus { HexOk, HexTooLong, HexBadDigit, HexAbsent };
+enum HexStatus { HexOk, HexTooLong, HexBadDigit };
 
 // Value of each byte as a hexadecimal digit (0 to 15 for 0-9, A-F and a-f), or -1.
 struct HexDigitTable {
@@ -27,7 +27,7 @@ struct HexDigitTable {
 };
 inline constexpr HexDigitTable kHexDigitValue{};
 
-// Converts `length` characters of `text`. nullptr text: HexAbsent. More than 8 characters
+// Converts `length` characters of `text`. More than 8 characters
 // (leading zeros count): HexTooLong. Empty text: HexOk with 0. A character other than 0-9, A-F,
 // a-f: HexBadDigit. On any status but HexOk the value is 0.
 HexStatus HexValue(const char* text, size_t length, uint32_t* value);

@@ -3,6 +3,8 @@
 
 #include <cstring>
 
+#include "base/hex_value.h"
+
 #if defined(__SSE2__) || defined(_M_X64)
 #include <emmintrin.h>
 #define SUMWRIGHT_DECODE_SSE2 1
@@ -27,14 +29,7 @@ struct PairHalfTables {
 constexpr PairHalfTables MakePairHalfTables() {
   PairHalfTables tables{};
   for (int c = 0; c < 256; ++c) {
-    int value = -1;
-    if (c >= '0' && c <= '9') {
-      value = c - '0';
-    } else if (c >= 'A' && c <= 'F') {
-      value = c - 'A' + 10;
-    } else if (c >= 'a' && c <= 'f') {
-      value = c - 'a' + 10;
-    }
+    int value = kHexDigitValue[static_cast<char>(c)];
     tables.high[c] = static_cast<uint8_t>(value < 0 ? 0xFF : value << 4);
     tables.low[c] = static_cast<uint8_t>(value < 0 ? 0xFF : value);
   }

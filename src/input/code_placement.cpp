@@ -3,6 +3,11 @@
 
 namespace sumwright {
 
+bool HoldsCodeByte(CodePlacement placement) {
+  return placement == CodePlacement::Within || placement == CodePlacement::SplitFirst ||
+         placement == CodePlacement::SplitSecond;
+}
+
 CodePlacement PlaceCodeField(uint32_t start, uint32_t end, CodeField* field) {
   const uint32_t c = field->crcCodeAddress;
   const uint32_t c1 = c + 1;

@@ -15,6 +15,9 @@ struct CodeField {
   bool codeSplitSeen = false;
 };
 
+// True for the placements of records that hold a byte of the code field.
+bool HoldsCodeByte(CodePlacement placement);
+
 // Placement of a record whose data span the inclusive range start..end (at least one byte),
 // with c = crcCodeAddress and c1 = c + 1 (mod 2^32); the first test that holds wins:
 // c1 < start: After; start <= c and c1 <= end: Within; end < c: Before;

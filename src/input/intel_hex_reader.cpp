@@ -66,8 +66,7 @@ uint32_t RecordAddress(const ExtendedAddressState& state, uint32_t offset) {
 // that the code field can be patched into them.
 bool DigitsReachCode(const IntelHexLine& line, uint32_t start, uint32_t codeAddress) {
   CodePlacement placement = line.placement;
-  if (placement != CodePlacement::Within && placement != CodePlacement::SplitFirst &&
-      placement != CodePlacement::SplitSecond) {
+  if (!HoldsCodeByte(placement)) {
     return true;
   }
   uint32_t lastCodeByte = placement == CodePlacement::SplitFirst ? codeAddress : codeAddress + 1;

@@ -3,6 +3,7 @@
 
 #include <cstdio>
 
+#include "base/file_io.h"
 #include "base/interrupt.h"
 #include "base/messages.h"
 #include "base/process_exit.h"
@@ -17,17 +18,74 @@ namespace {
 
 bool Contains(const std::string& token, const char* name, size_t count) {
   size_t position = 0;
-  return FindText(token, name, count, false, &position);
+  return FindText(token, name, count, &position);
 }
 
-// The text after the first "=" of `token`; false when there is no "=" or nothing follows it.
-bool ParameterText(const std::string& token, std::string* parameter) {
-  size_t equals = 0;
-  if (!FindText(token, "=", 1, false, &equals) || equals + 1 >= token.size()) {
+// -output=<file>: true when accepted (sets outputName, counts it); prints L2010 otherwise.
+bool ParseOutputOption(const std::string& token, OptionState* state) {
+  std::string name;
+  if (!TextAfterEquals(token, &name)) {
+    Message(kL2010RequiresParameter, "output");
     return false;
   }
-  *parameter = token.substr(equals + 1);
+  if (!UsableFileName(name)) {
+    Message(kL2011InvalidParameter, "output", name.c_str());
+    return false;
+  }
+  state->hasOutputName = true;
+  state->outputName = name;
+  ++state->outputCount;
   return true;
+}
+
+// -endian={big|little|BIG|LITTLE}: true when accepted; prints L2010 or L2011 otherwise.
+bool ParseEndianOption(const std::string& token, OptionState* state) {
+  std::string value;
+  if (!TextAfterEquals(token, &value)) {
+    Message(kL2010RequiresParameter, "endian");
+    return false;
+  }
+  if (value == "BIG" || value == "big") {
+    state->byteOrder = BigEndian;
+  } else if (value == "LITTLE" || value == "little") {
+    state->byteOrder = LittleEndian;
+  } else {
+    Message(kL2011InvalidParameter, "endian", value.c_str());
+    return false;
+  }
+  ++state->endianCount;
+  return true;
+}
+
+// Opens the input file into state->input, where the input scan reads it. Throws OptionAbort
+// after L3000 or L3300.
+void CheckInputFile(OptionState* state) {
+  if (!state->hasInputName) {
+    Message(kL3000NoInputFile);
+    throw OptionAbort{};
+  }
+  // A directory, which some systems open, and a name holding a NUL byte (the system would see
+  // only the part before it) cannot be opened either.
+  if (!OpenSourceFile(state->inputName, &state->input)) {
+    Message(kL3300CannotOpenFile, state->inputName.c_str());
+    throw OptionAbort{};
+  }
+}
+
+// Prints L1007 for every option given twice or more (-crc, -output, -endian, -subcommand).
+void ReportDuplicates(const OptionState& state) {
+  const struct {
+    unsigned count;
+    const char* name;
+  } options[] = {{state.crcCount, "-crc"},
+                 {state.outputCount, "-output"},
+                 {state.endianCount, "-endian"},
+                 {state.subcommandCount, "-subcommand"}};
+  for (const auto& option : options) {
+    if (option.count >= 2) {
+      Message(kL1007DuplicationOption, option.name);
+    }
+  }
 }
 
 // Classifies one token by the leading characters of the option names, first hit wins, and
@@ -103,41 +161,6 @@ bool ParseCommandLine(int argc, char** argv, OptionState* state) {
   return errors == 0;
 }
 
-bool ParseOutputOption(const std::string& token, OptionState* state) {
-  std::string name;
-  if (!ParameterText(token, &name)) {
-    Message(kL2010RequiresParameter, "output");
-    return false;
-  }
-  // No file can be created under a name holding a NUL byte.
-  if (name.find('\0') != std::string::npos) {
-    Message(kL2011InvalidParameter, "output", name.c_str());
-    return false;
-  }
-  state->hasOutputName = true;
-  state->outputName = name;
-  ++state->outputCount;
-  return true;
-}
-
-bool ParseEndianOption(const std::string& token, OptionState* state) {
-  std::string value;
-  if (!ParameterText(token, &value)) {
-    Message(kL2010RequiresParameter, "endian");
-    return false;
-  }
-  if (value == "BIG" || value == "big") {
-    state->byteOrder = BigEndian;
-  } else if (value == "LITTLE" || value == "little") {
-    state->byteOrder = LittleEndian;
-  } else {
-    Message(kL2011InvalidParameter, "endian", value.c_str());
-    return false;
-  }
-  ++state->endianCount;
-  return true;
-}
-
 void DeriveOutputName(OptionState* state) {
   if (!state->hasInputName) {
     Message(kL3000NoInputFile);
@@ -155,34 +178,6 @@ void DeriveOutputName(OptionState* state) {
     state->outputName = input.substr(0, dot) + "_1" + input.substr(dot);
   }
   state->hasOutputName = true;
-}
-
-void CheckInputFile(OptionState* state) {
-  if (!state->hasInputName) {
-    Message(kL3000NoInputFile);
-    throw OptionAbort{};
-  }
-  // A directory, which some systems open, and a name holding a NUL byte (the system would see
-  // only the part before it) cannot be opened either.
-  if (!OpenSourceFile(state->inputName, &state->input)) {
-    Message(kL3300CannotOpenFile, state->inputName.c_str());
-    throw OptionAbort{};
-  }
-}
-
-void ReportDuplicates(const OptionState& state) {
-  const struct {
-    unsigned count;
-    const char* name;
-  } options[] = {{state.crcCount, "-crc"},
-                 {state.outputCount, "-output"},
-                 {state.endianCount, "-endian"},
-                 {state.subcommandCount, "-subcommand"}};
-  for (const auto& option : options) {
-    if (option.count >= 2) {
-      Message(kL1007DuplicationOption, option.name);
-    }
-  }
 }
 
 }  // namespace sumwright

@@ -35,16 +35,73 @@ bool NextPiece(const std::string& text, char delimiter, size_t* cursor, std::str
   return true;
 }
 
+// True for a usable number; otherwise prints the message of `status` and returns false. A
+// number of more than 8 digits gives L2013 naming the option `longName`; any other bad digit
+// gives L2011 naming "crc". The code address and the range end give "-crc" as the long name,
+// the range start gives "crc": users' scripts match these lines as they have always been.
+bool AcceptNumber(HexStatus status, const std::string& text, const char* longName) {
+  if (status == HexTooLong) {
+    Message(kL2013InvalidAddressText, longName, text.c_str());
+    return false;
+  }
+  if (status != HexOk) {
+    Message(kL2011InvalidParameter, "crc", text.c_str());
+    return false;
+  }
+  return true;
+}
+
 HexStatus TextValue(const std::string& text, uint32_t* value) {
   PollInterrupt();
   return HexValue(text.data(), text.size(), value);
+}
+
+// Appends the range of one item "<start>-<end>". False after its message.
+bool ParseRange(const std::string& item, OptionState* state) {
+  size_t cursor = 0;
+  std::string startText;
+  if (!NextPiece(item, '-', &cursor, &startText)) {
+    // An item made only of "-" has no start text to copy.
+    ReportInternalError(kTextAbsent);
+  }
+  uint32_t start = 0;
+  if (!AcceptNumber(TextValue(startText, &start), startText, "crc")) {
+    return false;
+  }
+  std::string endText;
+  if (!NextPiece(item, '-', &cursor, &endText)) {
+    Message(kL2012InvalidNumber, "crc", item.c_str());
+    return false;
+  }
+  // Anything after a further "-" is ignored.
+  uint32_t end = 0;
+  if (!AcceptNumber(TextValue(endText, &end), endText, "-crc")) {
+    return false;
+  }
+  PollInterrupt();
+  state->ranges.push_back(AddressRange{start, end});
+  return true;
+}
+
+// Stable sort of state->ranges by start. False when the list is empty.
+bool SortRanges(OptionState* state) {
+  if (state->ranges.empty()) {
+    return false;
+  }
+  // Stable: ranges with the same start keep the order in which they were given.
+  std::stable_sort(state->ranges.begin(), state->ranges.end(),
+                   [](const AddressRange& first, const AddressRange& second) {
+                     PollInterrupt();
+                     return first.start < second.start;
+                   });
+  return true;
 }
 
 }  // namespace
 
 bool ParseCrcOption(const std::string& token, OptionState* state) {
   size_t equals = 0;
-  if (!FindText(token, "=", 1, false, &equals)) {
+  if (!FindText(token, "=", 1, &equals)) {
     Message(kL2010RequiresParameter, "crc");
     return false;
   }
@@ -57,13 +114,12 @@ bool ParseCrcOption(const std::string& token, OptionState* state) {
   }
   uint32_t codeAddress = 0;
   HexStatus status = TextValue(codeText, &codeAddress);
-  // The second code byte must have an address too, so the code address stops below FFFFFFFF.
-  if (status == HexTooLong || (status == HexOk && codeAddress == 0xFFFFFFFFu)) {
-    Message(kL2013InvalidAddressText, "-crc", codeText.c_str());
-    return false;
+  // The second code byte must have an address too, so the code address stops below FFFFFFFF:
+  // that one is refused as a number too long.
+  if (status == HexOk && codeAddress == 0xFFFFFFFFu) {
+    status = HexTooLong;
   }
-  if (status != HexOk) {
-    Message(kL2011InvalidParameter, "crc", codeText.c_str());
+  if (!AcceptNumber(status, codeText, "-crc")) {
     return false;
   }
   // The range text may hold "=" characters; they are bad digits of a range later.
@@ -107,57 +163,6 @@ bool ParseRangeList(OptionState* state) {
       return false;
     }
   }
-  return true;
-}
-
-bool ParseRange(const std::string& item, OptionState* state) {
-  size_t cursor = 0;
-  std::string startText;
-  if (!NextPiece(item, '-', &cursor, &startText)) {
-    // An item made only of "-" has no start text to copy.
-    ReportInternalError(kTextAbsent);
-  }
-  uint32_t start = 0;
-  HexStatus status = TextValue(startText, &start);
-  if (status == HexTooLong) {
-    Message(kL2013InvalidAddressText, "crc", startText.c_str());
-    return false;
-  }
-  if (status != HexOk) {
-    Message(kL2011InvalidParameter, "crc", startText.c_str());
-    return false;
-  }
-  std::string endText;
-  if (!NextPiece(item, '-', &cursor, &endText)) {
-    Message(kL2012InvalidNumber, "crc", item.c_str());
-    return false;
-  }
-  // Anything after a further "-" is ignored.
-  uint32_t end = 0;
-  status = TextValue(endText, &end);
-  if (status == HexTooLong) {
-    Message(kL2013InvalidAddressText, "-crc", endText.c_str());
-    return false;
-  }
-  if (status != HexOk) {
-    Message(kL2011InvalidParameter, "crc", endText.c_str());
-    return false;
-  }
-  PollInterrupt();
-  state->ranges.push_back(AddressRange{start, end});
-  return true;
-}
-
-bool SortRanges(OptionState* state) {
-  if (state->ranges.empty()) {
-    return false;
-  }
-  // Stable: ranges with the same start keep the order in which they were given.
-  std::stable_sort(state->ranges.begin(), state->ranges.end(),
-                   [](const AddressRange& first, const AddressRange& second) {
-                     PollInterrupt();
-                     return first.start < second.start;
-                   });
   return true;
 }
 

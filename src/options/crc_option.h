@@ -15,12 +15,6 @@ bool ParseCrcOption(const std::string& token, OptionState* state);
 // message (L2011, L2012 or L2013). An empty range text gives an empty list and true.
 bool ParseRangeList(OptionState* state);
 
-// Appends the range of one item "<start>-<end>". False after its message.
-bool ParseRange(const std::string& item, OptionState* state);
-
-// Stable sort of state->ranges by start. False when the list is empty.
-bool SortRanges(OptionState* state);
-
 // Sorts the ranges and checks them against the code field (codeAddress and codeAddress + 1).
 // False after L2013 or L2022, or without a message when the list is empty.
 bool CheckRanges(OptionState* state);

@@ -7,12 +7,9 @@ namespace sumwright {
 
 namespace {
 
-bool SameCharacter(char textCharacter, char patternCharacter, bool exact) {
+bool SameCharacter(char textCharacter, char patternCharacter) {
   if (textCharacter == patternCharacter) {
     return true;
-  }
-  if (exact) {
-    return false;
   }
   // Only ASCII letters fold; bytes above 0x7F never match another byte.
   unsigned char t = static_cast<unsigned char>(textCharacter);
@@ -25,8 +22,7 @@ bool SameCharacter(char textCharacter, char patternCharacter, bool exact) {
 
 }  // namespace
 
-bool FindText(const std::string& text, const char* pattern, size_t count, bool exact,
-              size_t* position) {
+bool FindText(const std::string& text, const char* pattern, size_t count, size_t* position) {
   *position = 0;
   if (pattern == nullptr || count == 0) {
     return false;
@@ -34,7 +30,7 @@ bool FindText(const std::string& text, const char* pattern, size_t count, bool e
   for (size_t start = 0; start + count <= text.size(); ++start) {
     size_t matched = 0;
     while (matched < count && pattern[matched] != '\0' &&
-           SameCharacter(text[start + matched], pattern[matched], exact)) {
+           SameCharacter(text[start + matched], pattern[matched])) {
       ++matched;
     }
     if (matched == count) {
@@ -43,6 +39,15 @@ bool FindText(const std::string& text, const char* pattern, size_t count, bool e
     }
   }
   return false;
+}
+
+bool TextAfterEquals(const std::string& token, std::string* text) {
+  size_t equals = 0;
+  if (!FindText(token, "=", 1, &equals) || equals + 1 >= token.size()) {
+    return false;
+  }
+  *text = token.substr(equals + 1);
+  return true;
 }
 
 }  // namespace sumwright

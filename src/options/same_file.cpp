@@ -1,6 +1,8 @@
 // Whether two file names name the same existing file.
 #include "options/same_file.h"
 
+#include "base/file_io.h"
+
 #if defined(_WIN32)
 #include <windows.h>
 #else
@@ -11,20 +13,15 @@ namespace sumwright {
 
 namespace {
 
-// A name holding a NUL byte names no file: the system would see only the part before it.
-bool UsableName(const std::string& name) {
-  return name.find('\0') == std::string::npos;
-}
-
 #if defined(_WIN32)
 
-struct FileIdentity {
+struct NameIdentity {
   DWORD volume;
   DWORD indexHigh;
   DWORD indexLow;
 };
 
-bool IdentifyFile(const std::string& name, FileIdentity* identity) {
+bool IdentifyFile(const std::string& name, NameIdentity* identity) {
   // Opening for no access with every sharing mode never disturbs a file that is open elsewhere;
   // FILE_FLAG_BACKUP_SEMANTICS lets the call open a directory too.
   HANDLE handle =
@@ -45,19 +42,19 @@ bool IdentifyFile(const std::string& name, FileIdentity* identity) {
   return true;
 }
 
-bool SameIdentity(const FileIdentity& first, const FileIdentity& second) {
+bool SameIdentity(const NameIdentity& first, const NameIdentity& second) {
   return first.volume == second.volume && first.indexHigh == second.indexHigh &&
          first.indexLow == second.indexLow;
 }
 
 #else
 
-struct FileIdentity {
+struct NameIdentity {
   dev_t device;
   ino_t inode;
 };
 
-bool IdentifyFile(const std::string& name, FileIdentity* identity) {
+bool IdentifyFile(const std::string& name, NameIdentity* identity) {
   // stat follows symbolic links, so a link names the file it points to.
   struct stat status;
   if (stat(name.c_str(), &status) != 0) {
@@ -68,7 +65,7 @@ bool IdentifyFile(const std::string& name, FileIdentity* identity) {
   return true;
 }
 
-bool SameIdentity(const FileIdentity& first, const FileIdentity& second) {
+bool SameIdentity(const NameIdentity& first, const NameIdentity& second) {
   return first.device == second.device && first.inode == second.inode;
 }
 
@@ -77,11 +74,11 @@ bool SameIdentity(const FileIdentity& first, const FileIdentity& second) {
 }  // namespace
 
 bool NamesSameFile(const std::string& first, const std::string& second) {
-  if (!UsableName(first) || !UsableName(second)) {
+  if (!UsableFileName(first) || !UsableFileName(second)) {
     return false;
   }
-  FileIdentity firstIdentity;
-  FileIdentity secondIdentity;
+  NameIdentity firstIdentity;
+  NameIdentity secondIdentity;
   if (!IdentifyFile(first, &firstIdentity) || !IdentifyFile(second, &secondIdentity)) {
     return false;
   }

@@ -53,7 +53,7 @@ bool AppendLines(const ByteBuffer& bytes, OptionState* state) {
     }
     std::string line(at, static_cast<size_t>(lineEnd - at));
     size_t position = 0;
-    if (FindText(line, "-subcommand", 3, false, &position)) {
+    if (FindText(line, "-subcommand", 3, &position)) {
       Message(kL2003SubcommandInFile);
       ++errors;
     }
@@ -71,13 +71,11 @@ void AppendToken(const std::string& text, OptionState* state) {
 }
 
 bool ReadSubcommandFile(const std::string& token, OptionState* state) {
-  size_t equals = 0;
-  if (!FindText(token, "=", 1, false, &equals) || equals + 1 >= token.size()) {
+  std::string name;
+  if (!TextAfterEquals(token, &name)) {
     Message(kL2010RequiresParameter, "subcommand");
     return false;
   }
-  // Everything after the first "=" is the name, further "=" characters included.
-  std::string name = token.substr(equals + 1);
   bool appended = false;
   try {
     ByteBuffer bytes;

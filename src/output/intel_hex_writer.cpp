@@ -6,6 +6,7 @@
 #include <string>
 #include <string_view>
 
+#include "input/code_placement.h"
 #include "input/intel_hex_reader.h"
 #include "output/record_text.h"
 
@@ -118,6 +119,44 @@ void ResolveRestore(const IntelHexLine& line, OutputWriter* writer) {
   writer->outputAddressState = writer->restoreState;
 }
 
+// True when an extended address record must be written before a record at `address`; updates
+// the output address state (and linearRecordIssued) to the one that record selects.
+// The page value is address >> 16 under linear addressing, otherwise the segment value of the
+// 64 KB page, (address >> 4) & 0xFFFF000. Nothing is needed when it is 0 or not above the value
+// in effect, except that a segment value other than the page's own is always replaced. A
+// segment base that cannot reach past the first megabyte turns into a linear one; at most one
+// linear record is ever added.
+bool NeedsAddressRecord(uint32_t address, OutputWriter* writer) {
+  ExtendedAddressState& current = writer->outputAddressState;
+  uint32_t page = current.kind == AddressKind::Linear ? address >> 16 : (address >> 4) & 0xFFFF000u;
+  // A segment base that is not the start of the address's 64 KB page (a segment value that is
+  // not a multiple of 0x1000) would move a record at the address's low 16 bits elsewhere, so
+  // it is replaced by the page's own segment value, 0 included.
+  bool segmentOffPage = current.kind == AddressKind::Segment && page != current.value;
+  if (!segmentOffPage && (page == 0 || page <= current.value)) {
+    return false;
+  }
+  current.value = page;
+  if (current.kind == AddressKind::None) {
+    current.kind = AddressKind::Segment;
+  }
+  if (current.kind == AddressKind::Segment) {
+    if (page <= 0xFFFFu) {
+      // page * 16 lies within the first megabyte: a segment base reaches it.
+      return true;
+    }
+    current.value = page >> 12;
+    current.kind = AddressKind::Linear;
+    writer->linearRecordIssued = true;
+    return true;
+  }
+  if (writer->linearRecordIssued) {
+    return false;
+  }
+  writer->linearRecordIssued = true;
+  return true;
+}
+
 // Writes the CRC record(s) for a code field that no record holds, in front of `line`. True
 // when `line` was written as the writer's own address record and so is taken care of.
 //
@@ -199,37 +238,6 @@ void WriteRecord(const IntelHexLine& line, const ScanBatch& batch, OutputWriter*
 }
 
 }  // namespace
-
-bool NeedsAddressRecord(uint32_t address, OutputWriter* writer) {
-  ExtendedAddressState& current = writer->outputAddressState;
-  uint32_t page = current.kind == AddressKind::Linear ? address >> 16 : (address >> 4) & 0xFFFF000u;
-  // A segment base that is not the start of the address's 64 KB page (a segment value that is
-  // not a multiple of 0x1000) would move a record at the address's low 16 bits elsewhere, so
-  // it is replaced by the page's own segment value, 0 included.
-  bool segmentOffPage = current.kind == AddressKind::Segment && page != current.value;
-  if (!segmentOffPage && (page == 0 || page <= current.value)) {
-    return false;
-  }
-  current.value = page;
-  if (current.kind == AddressKind::None) {
-    current.kind = AddressKind::Segment;
-  }
-  if (current.kind == AddressKind::Segment) {
-    if (page <= 0xFFFFu) {
-      // page * 16 lies within the first megabyte: a segment base reaches it.
-      return true;
-    }
-    current.value = page >> 12;
-    current.kind = AddressKind::Linear;
-    writer->linearRecordIssued = true;
-    return true;
-  }
-  if (writer->linearRecordIssued) {
-    return false;
-  }
-  writer->linearRecordIssued = true;
-  return true;
-}
 
 void WriteIntelHexRecords(const ScanBatch& batch, OutputWriter* writer) {
   if (BatchCopiedWhole(batch, *writer)) {

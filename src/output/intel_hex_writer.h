@@ -21,13 +21,4 @@ void WriteIntelHexRecords(const ScanBatch& batch, OutputWriter* writer);
 // At the end of the input: no data record follows the CRC records any more.
 void FinishIntelHexRecords(OutputWriter* writer);
 
-// True when an extended address record must be written before a record at `address`; updates
-// the output address state (and linearRecordIssued) to the one that record selects.
-// The page value is address >> 16 under linear addressing, otherwise the segment value of the
-// 64 KB page, (address >> 4) & 0xFFFF000. Nothing is needed when it is 0 or not above the value
-// in effect, except that a segment value other than the page's own is always replaced. A
-// segment base that cannot reach past the first megabyte turns into a linear one; at most one
-// linear record is ever added.
-bool NeedsAddressRecord(uint32_t address, OutputWriter* writer);
-
 }  // namespace sumwright

@@ -106,8 +106,7 @@ void CarryOverAttributes(const OutputTarget& target, int descriptor) {
 bool FindOutputTarget(const std::string& name, OutputTarget* target) {
   *target = OutputTarget{};
   target->name = name;
-  // A NUL byte would make every call below see only the name before it.
-  if (name.find('\0') != std::string::npos) {
+  if (!UsableFileName(name)) {
     return false;
   }
   int descriptor = -1;

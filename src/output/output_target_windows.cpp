@@ -13,6 +13,7 @@
 #include <cerrno>
 #include <cstdio>
 
+#include "base/file_io.h"
 #include "base/interrupt.h"
 #include "output/output_names.h"
 
@@ -101,7 +102,7 @@ bool ReachedPath(const std::string& name, HANDLE handle, std::string* path, bool
 bool FindOutputTarget(const std::string& name, OutputTarget* target) {
   *target = OutputTarget{};
   target->name = name;
-  if (name.find('\0') != std::string::npos) {
+  if (!UsableFileName(name)) {
     return false;
   }
   int descriptor = -1;

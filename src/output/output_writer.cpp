@@ -8,11 +8,6 @@
 
 namespace sumwright {
 
-bool HoldsCodeByte(CodePlacement placement) {
-  return placement == CodePlacement::Within || placement == CodePlacement::SplitFirst ||
-         placement == CodePlacement::SplitSecond;
-}
-
 bool BatchCopiedWhole(const ScanBatch& batch, const OutputWriter& writer) {
   const unsigned holders = PlacementBit(CodePlacement::Within) |
                            PlacementBit(CodePlacement::SplitFirst) |

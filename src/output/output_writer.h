@@ -81,9 +81,6 @@ struct OutputWriter {
   bool sRecordHeaderWritten = false;
 };
 
-// True for the placements of records that hold a byte of the code field.
-bool HoldsCodeByte(CodePlacement placement);
-
 // Writes the lines gathered so far.
 void FlushSpan(OutputWriter* writer);
 

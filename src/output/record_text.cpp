@@ -3,25 +3,13 @@
 
 #include <utility>
 
+#include "base/hex_value.h"
+
 namespace sumwright {
 
 namespace {
 
 constexpr char kUpperDigits[] = "0123456789ABCDEF";
-
-// Value of a hexadecimal digit of either case, or -1.
-int DigitValue(char c) {
-  if (c >= '0' && c <= '9') {
-    return c - '0';
-  }
-  if (c >= 'A' && c <= 'F') {
-    return c - 'A' + 10;
-  }
-  if (c >= 'a' && c <= 'f') {
-    return c - 'a' + 10;
-  }
-  return -1;
-}
 
 }  // namespace
 
@@ -35,32 +23,21 @@ void HexDigits(uint32_t value, int count, char* digits) {
 void CrcDigits(uint32_t crcValue, ByteOrder byteOrder, char digits[4]) {
   HexDigits(crcValue & 0xFFFFu, 2, digits);
   if (byteOrder == LittleEndian) {
-    ReverseBytePairs(digits, 4);
+    // Little byte order: the low byte's pair goes first.
+    std::swap(digits[0], digits[2]);
+    std::swap(digits[1], digits[3]);
   }
-}
-
-bool ReverseBytePairs(char* text, size_t length) {
-  if (length % 2 != 0) {
-    return false;
-  }
-  size_t groups = length / 2;
-  for (size_t i = 0; i < groups / 2; ++i) {
-    size_t j = groups - 1 - i;
-    std::swap(text[2 * i], text[2 * j]);
-    std::swap(text[2 * i + 1], text[2 * j + 1]);
-  }
-  return true;
 }
 
 void ChecksumDigits(FileFormat format, const char* text, size_t length, char digits[2]) {
   uint32_t sum = 0;
   for (size_t position = 0; length - position >= 2; position += 2) {
-    int high = DigitValue(text[position]);
+    int high = kHexDigitValue[text[position]];
     if (high < 0) {
       break;
     }
     sum += 16u * static_cast<uint32_t>(high);
-    int low = DigitValue(text[position + 1]);
+    int low = kHexDigitValue[text[position + 1]];
     if (low < 0) {
       break;
     }

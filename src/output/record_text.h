@@ -14,10 +14,6 @@ namespace sumwright {
 // to the byte at the code address, the second pair to the byte after it.
 void CrcDigits(uint32_t crcValue, ByteOrder byteOrder, char digits[4]);
 
-// Reverses the order of the 2-character groups of `text` in place (a middle group stays).
-// False, and the text unchanged, when `length` is odd.
-bool ReverseBytePairs(char* text, size_t length);
-
 // The two upper-case checksum digits of a record text given from its first count digit to its
 // end, with the checksum position holding "00" so that it adds nothing. Bytes are summed pair by
 // pair from the start; the sum stops at a pair whose first character is not a hexadecimal digit

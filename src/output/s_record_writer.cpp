@@ -5,6 +5,7 @@
 #include <cstring>
 #include <string_view>
 
+#include "input/code_placement.h"
 #include "input/s_record_reader.h"
 #include "output/record_text.h"
 

@@ -177,16 +177,6 @@ TEST(CrcOption, RangeListWithoutRangeTextIsInternalError1And395) {
               "\"\\(null\\)\"\n$");
 }
 
-TEST(CrcOption, SortIsStableByStartAndFailsOnEmptyList) {
-  OptionState state;
-  EXPECT_FALSE(SortRanges(&state));
-  state.ranges = {{0x300, 0x3FF}, {0x100, 0x1FF}, {0x100, 0x10F}, {0, 5}, {0x100, 0x100}};
-  EXPECT_TRUE(SortRanges(&state));
-  std::vector<std::pair<uint32_t, uint32_t>> expected = {
-      {0, 5}, {0x100, 0x1FF}, {0x100, 0x10F}, {0x100, 0x100}, {0x300, 0x3FF}};
-  EXPECT_EQ(expected, Pairs(state.ranges));
-}
-
 TEST(CrcOption, ChecksSortedRangesAgainstCodeFieldAndEachOther) {
   struct Case {
     const char* token;

@@ -30,28 +30,6 @@ TEST(RecordText, CrcDigitsKeepLeadingZerosAndFollowByteOrder) {
   }
 }
 
-TEST(RecordText, ReverseBytePairsSwapsGroupsFromBothEnds) {
-  struct Case {
-    const char* text;
-    bool result;
-    const char* after;
-  };
-  const Case cases[] = {
-      {"", true, ""},
-      {"12", true, "12"},
-      {"1234", true, "3412"},
-      {"123456", true, "563412"},
-      {"12345678", true, "78563412"},
-      {"123", false, "123"},
-      {"1", false, "1"},
-  };
-  for (const Case& c : cases) {
-    std::string text = c.text;
-    EXPECT_EQ(c.result, ReverseBytePairs(text.data(), text.size())) << c.text;
-    EXPECT_EQ(c.after, text) << c.text;
-  }
-}
-
 TEST(RecordText, ChecksumDigitsFollowTheFormatAndStopRules) {
   struct Case {
     FileFormat format;
