@@ -35,7 +35,7 @@ struct Run {
   uint32_t start;              // address of the run's first byte
   uint64_t byteCount;          // bytes of all its records
   uint64_t fileOffset;         // where the first record's line starts
-  uint64_t fileEnd;            // where the last record's text ends
+  uint64_t fileEnd;            // where the last record's line ends, its line end included
   ExtendedAddressState state;  // the extended address in effect at the first record
   bool wraps;                  // one record whose span runs past 0xFFFFFFFF; nothing continues it
 };
@@ -59,6 +59,22 @@ uint64_t OffsetOf(const ScanBatch& batch, const char* text) {
   return batch.fileOffset + static_cast<uint64_t>(text - batch.begin);
 }
 
+// Where the line of `line` ends in the input, its line end included. A stretch read again must
+// end there: cut after the text, a carriage return that ends the text (a line ending in two of
+// them) would be taken for the line end of the stretch's last line.
+template <typename Line>
+uint64_t LineEndOf(const ScanBatch& batch, const Line& line) {
+  const char* after = line.text + line.length;
+  size_t rest = static_cast<size_t>(batch.end - after);
+  size_t lineEnd = 0;
+  if (rest >= 2 && after[0] == '\r' && after[1] == '\n') {
+    lineEnd = 2;
+  } else if (rest >= 1 && (after[0] == '\n' || after[0] == '\r')) {
+    lineEnd = 1;
+  }
+  return OffsetOf(batch, after) + lineEnd;
+}
+
 // Indexes the runs of the whole input; false when the input no longer scans.
 template <typename Line>
 bool IndexRuns(ByteSource* source, FileFormat format, std::vector<Run>* runs,
@@ -77,19 +93,19 @@ bool IndexRuns(ByteSource* source, FileFormat format, std::vector<Run>* runs,
         continue;
       }
       ++*dataRecords;
-      uint64_t textEnd = OffsetOf(batch, line.text) + line.length;
+      uint64_t lineEnd = LineEndOf(batch, line);
       uint64_t end = uint64_t{record.start} + record.byteCount;
       bool wraps = end > kTopAddress + 1;
       if (!runs->empty()) {
         Run& last = runs->back();
         if (!last.wraps && !wraps && uint64_t{last.start} + last.byteCount == record.start) {
           last.byteCount += record.byteCount;
-          last.fileEnd = textEnd;
+          last.fileEnd = lineEnd;
           continue;
         }
       }
       runs->push_back(
-          Run{record.start, record.byteCount, OffsetOf(batch, line.text), textEnd, state, wraps});
+          Run{record.start, record.byteCount, OffsetOf(batch, line.text), lineEnd, state, wraps});
     }
   }
   return !scan.failed;

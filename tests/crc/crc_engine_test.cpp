@@ -328,6 +328,23 @@ TEST(CrcEngine, EqualsImageModelWhenRecordsDoNotAscend) {
   }
 }
 
+TEST(CrcEngine, ReadingAgainKeepsACarriageReturnThatEndsTheText) {
+  // A line ending in two carriage returns and a line feed keeps one of them in its text, and
+  // so in its data digits. The same records give the same CRC whether they ascend (fed while
+  // scanned) or not (read again, in runs that end with such a line).
+  // With the carriage return the data field holds six digits, three bytes; without it two.
+  const std::string a = "S1071000AABBCC0\r\r\n";
+  const std::string b = "S1071003DDEEFF0\r\r\n";
+  const std::string c = "S1081008223344556600\n";
+  const std::vector<AddressRange> ranges = {{0x1000, 0x100F}};
+  CrcRun ascending = CrcOfText("S00600004844521B\n" + a + b + c, Ccitt, ranges);
+  CrcRun reread = CrcOfText("S00600004844521B\n" + c + a + b, Ccitt, ranges);
+  ASSERT_TRUE(ascending.computed && ascending.inOrder);
+  ASSERT_TRUE(reread.computed);
+  EXPECT_FALSE(reread.inOrder);
+  EXPECT_EQ(ascending.crc, reread.crc);
+}
+
 TEST(CrcEngine, EqualsImageModelAcrossScanChunks) {
   // Two blocks of more than a scan chunk of text each, in order and swapped: records and runs
   // that continue from one chunk into the next.
