@@ -5,7 +5,7 @@
 
 namespace sumwright {
 
-// Order of the two CRC bytes in the output. Big: the CRC's high byte at the code address.
+// Which CRC byte goes first, at the code address: the high one (big) or the low one (little).
 enum ByteOrder : int { LittleEndian = 0, BigEndian = 1 };
 
 // 1: "CCITT" (CRC-16/GENIBUS, the default); 0: "16" (CRC-16/ARC).

@@ -27,9 +27,10 @@ struct HexDigitTable {
 };
 inline constexpr HexDigitTable kHexDigitValue{};
 
-// Converts `length` characters of `text`. More than 8 characters
-// (leading zeros count): HexTooLong. Empty text: HexOk with 0. A character other than 0-9, A-F,
-// a-f: HexBadDigit. On any status but HexOk the value is 0.
+// Reads `length` characters of `text` as one hexadecimal number. Nine or more characters are
+// HexTooLong even when they start with zeros, so that no number silently loses digits; an empty
+// text reads as 0. Any character that is not a digit of either case gives HexBadDigit. *value
+// is 0 unless the result is HexOk.
 HexStatus HexValue(const char* text, size_t length, uint32_t* value);
 
 // Reads the two hexadecimal digits at `text` as one byte; false when either is not a digit.

@@ -9,7 +9,8 @@ namespace sumwright {
 // signal handler (0 to 1 only) and by PollInterrupt (1 to 2 only).
 extern std::atomic<int> InterruptFlag;
 
-// With 1: the flag becomes 1 only when it is 0. Any other value sets it to 0.
+// SetInterrupt(1) raises an idle flag and leaves a raised or reported one alone, so that a second
+// Ctrl+C before the poll changes nothing; any other value clears the flag (for tests).
 void SetInterrupt(int value);
 
 // Installs the handler that only calls SetInterrupt(1), so that a request to end the process is

@@ -24,9 +24,9 @@ bool SelectAlgorithm(CrcAlgorithm algorithm, CrcState* state);
 // False, with *crc untouched, for any other code.
 bool TakeResult(const CrcState& state, uint32_t* crc);
 
-// Reference updates, one byte at a time and without tables, from `crcRegister`; they return
-// the new register. "CCITT": the byte-wise form of the most-significant-bit-first CRC with
-// polynomial 0x1021. "16": the reflected CRC with polynomial 0xA001, eight shifts per byte.
+// The slow, obviously right updates, bit by bit with no table, that the fast forms are checked
+// against; each returns the register after `count` bytes. CCITT shifts left through 0x1021,
+// "16" shifts right through 0xA001.
 uint32_t CcittUpdateBitwise(uint32_t crcRegister, const uint8_t* bytes, size_t count);
 uint32_t Crc16UpdateBitwise(uint32_t crcRegister, const uint8_t* bytes, size_t count);
 

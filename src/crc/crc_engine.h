@@ -30,11 +30,11 @@ bool StartCrc(CrcAlgorithm algorithm, const std::vector<AddressRange>& ranges, C
 // the process, so it may run on a thread of its own.
 void FeedCrc(const ScanBatch& batch, CrcEngine* engine);
 
-// Finishes the CRC once the whole input was scanned and stores it in *crc: over every address of
-// the ranges, in ascending order, the byte of the first data record in file order that holds
-// the address, 0xFF where none does. When the records did not ascend, the input is read again
-// from `source` (scanned in `format`) to feed them in address order; that ends the process with
-// internal error (2, 44) when the input changed in between.
+// Called after the last batch: stores the CRC in *crc. Each range address contributes one byte,
+// lowest address first: what the earliest record in the file holds there, or 0xFF for an
+// address no record holds. If some record broke the ascending order, `source` (scanned in
+// `format`) is read again so the bytes can be fed sorted; if it no longer reads the same, the
+// process ends with internal error (2, 44).
 bool Compute(CrcEngine* engine, ByteSource* source, FileFormat format, uint32_t* crc);
 
 }  // namespace sumwright

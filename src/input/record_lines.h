@@ -5,7 +5,7 @@
 
 namespace sumwright {
 
-// The form of the input, and so of the output.
+// Intel HEX or S-records: read from the input's first character; the output takes the same.
 enum FileFormat : int { NoFormat = 0, SRecord = 1, IntelHex = 2 };
 
 // Where a record's data lie relative to the two-byte code field (code address c and c + 1).

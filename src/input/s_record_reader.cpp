@@ -117,6 +117,8 @@ bool ReadSRecordLine(const char* text, size_t length, CodeField* field, SRecordL
       line->placement = bytes == 0
                             ? PlaceEmptyRecord(line->address, *field)
                             : PlaceCodeField(line->address, line->address + bytes - 1u, field);
+      // Refused without a message, where the Intel HEX reader prints L3315: S-record users have
+      // always seen only the abort line here, and scripts may rely on it.
       if (line->placement == CodePlacement::Invalid) {
         return false;
       }

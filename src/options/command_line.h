@@ -7,10 +7,11 @@
 
 namespace sumwright {
 
-// Collects the arguments (reading subcommand files in place) into state->tokens, examines every
-// token and runs the final checks. True when no option error was counted. With no argument
-// prints the usage text and ends the process with status 0. Throws OptionAbort after L3000 or
-// L3300 for the input file.
+// Turns argv into state: subcommand files are spliced into the token list where they were
+// named, each token is classified and handled, then the input is opened and duplicates are
+// warned about. Returns false when any option error was reported. A bare command shows how to
+// use the program and exits 0 right there; a missing or unreadable input throws OptionAbort
+// after L3000 or L3300.
 bool ParseCommandLine(int argc, char** argv, OptionState* state);
 
 // Without -output: inputName with "_1" before the first "." of its file-name part. Throws

@@ -27,14 +27,15 @@ struct OptionState {
   unsigned outputCount = 0;
   unsigned subcommandCount = 0;
   unsigned endianCount = 0;
-  // The option tokens in the order in which they are examined.
+  // Every option token, subcommand files' lines spliced in where the file was named.
   std::vector<std::string> tokens;
   // Built from rangeText after the whole command line was accepted; sorted by CheckRanges.
   std::vector<AddressRange> ranges;
 };
 
-// Thrown by a fatal option error (no input file, an input or subcommand file that cannot be
-// opened) after its message was printed; caught once, by the run's option stage.
+// Thrown once a message has said that the run cannot go on (no input named, or an input or
+// subcommand file that will not open); the driver's option stage is the one place that catches
+// it. The only exception the program throws on purpose.
 struct OptionAbort {};
 
 }  // namespace sumwright

@@ -1,5 +1,19 @@
 // The Intel HEX writer: copies the records, patches the code field or inserts a CRC record with
 // the extended address records it needs.
+//
+// It sees the records once, in file order, chunk by chunk, and writes as it goes; the CRC is not
+// known yet, so the records that carry it are written with placeholder digits and filled in at
+// the end (PendingRecord). Three decisions depend on records not seen yet, and each is made
+// when it becomes certain, by correcting what was written rather than by holding output back:
+// - A CRC record goes in front of the first record placed After; a record holding a code byte
+//   that turns up later means no CRC record was wanted, so the inserted ones are taken out
+//   again (UndoInsertion), putting back an input address record they stood in for.
+// - Address records written for the CRC change the base the input's later data records count
+//   on; the record that gives it back is written once a data record shows it is needed, and an
+//   address record of the input's own makes it needless (ResolveRestore).
+// - The writer follows the input's address records only until the code field has its place.
+// The corrections rewrite the file after the point they concern; they happen at most once or
+// twice a run, so the usual run is a straight copy of the input's chunks.
 #include "output/intel_hex_writer.h"
 
 #include <cstring>
@@ -119,13 +133,13 @@ void ResolveRestore(const IntelHexLine& line, OutputWriter* writer) {
   writer->outputAddressState = writer->restoreState;
 }
 
-// True when an extended address record must be written before a record at `address`; updates
-// the output address state (and linearRecordIssued) to the one that record selects.
-// The page value is address >> 16 under linear addressing, otherwise the segment value of the
-// 64 KB page, (address >> 4) & 0xFFFF000. Nothing is needed when it is 0 or not above the value
-// in effect, except that a segment value other than the page's own is always replaced. A
-// segment base that cannot reach past the first megabyte turns into a linear one; at most one
-// linear record is ever added.
+// Decides whether a record at `address` needs an address record of the writer's own in front of
+// it, and if so makes outputAddressState (and linearRecordIssued) what that record will say.
+// The wanted value names the 64 KB page of `address`: its upper half under linear addressing,
+// else the segment that starts the page. A page 0, or one at or below the value in effect, needs
+// nothing, unless a segment base in effect does not start the page (then the page's own segment
+// replaces it). Pages beyond the first megabyte switch segment addressing to linear; linear
+// addressing gets at most one added record in a run.
 bool NeedsAddressRecord(uint32_t address, OutputWriter* writer) {
   ExtendedAddressState& current = writer->outputAddressState;
   uint32_t page = current.kind == AddressKind::Linear ? address >> 16 : (address >> 4) & 0xFFFF000u;

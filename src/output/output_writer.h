@@ -63,8 +63,8 @@ struct OutputWriter {
   std::atomic<int> errorCategory{0};
   std::atomic<int> errorLocation{0};
 
-  // Intel HEX: the extended address in effect at the writer's position in the output, and the
-  // one the input's records expect after the inserted records.
+  // Intel HEX: the base address a record written now would land under, and the base the input's
+  // own records count on once the inserted records are behind them.
   ExtendedAddressState outputAddressState;
   ExtendedAddressState inputAddressState;
   // Intel HEX: set once an extended linear address record was written for the code field.
