@@ -135,19 +135,21 @@ bool Refill(InputScan* scan) {
 bool ReadLine(InputScan* scan, const char* text, size_t length, ScanBatch* batch) {
   CodeField* field = scan->placing ? &scan->codeField : nullptr;
   CodePlacement placement;
+  // Read straight into the list: a record put together elsewhere and copied in is read back
+  // before its small field writes have landed, which stalls the processor on every line.
   if (scan->format == IntelHex) {
-    IntelHexLine line;
+    IntelHexLine& line = batch->intelHexLines.emplace_back();
     if (!ReadIntelHexLine(text, length, &scan->addressState, field, &line)) {
+      batch->intelHexLines.pop_back();
       return false;
     }
-    batch->intelHexLines.push_back(line);
     placement = line.placement;
   } else {
-    SRecordLine line;
+    SRecordLine& line = batch->sRecordLines.emplace_back();
     if (!ReadSRecordLine(text, length, field, &line)) {
+      batch->sRecordLines.pop_back();
       return false;
     }
-    batch->sRecordLines.push_back(line);
     placement = line.placement;
   }
   batch->placements |= PlacementBit(placement);
