@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "support/cli_run.h"
+#include "support/expected_messages.h"
 #include "support/temp_dir.h"
 
 namespace sumwright {
@@ -30,17 +31,10 @@ constexpr char kWithCrc[] =
     ":10001000101112131415161718191A1B1C1D1E1F68\n"
     ":02FFFE00307859\n"
     ":00000001FF\n";
-constexpr char kCompleted[] =
-    "** L0500 (I) Generated CRC code at \"0x0000FFFE\"\n\nSumwright Completed\n";
-constexpr char kAbort[] = "\nSumwright Abort\n";
 constexpr char kOld[] = "previous output\n";
 
 std::vector<std::string> Arguments(const std::string& output) {
   return {"app.hex", "-crc=FFFE=0-FFFD", "-output=" + output};
-}
-
-std::string L3300(const std::string& name) {
-  return "** L3300 (F) Cannot Open File : \"" + name + "\"\n";
 }
 
 // What lstat tells of a name: its kind, permission bits, owner and group.
@@ -93,12 +87,12 @@ std::string ReadAvailable(int descriptor) {
 
 void ExpectCompleted(const CliRun& run, const std::string& messages = "") {
   EXPECT_EQ(0, run.status);
-  EXPECT_EQ(Banner() + messages + kCompleted, run.messages);
+  EXPECT_EQ(Banner() + messages + L0500(0xFFFE) + kCompletedEnd, run.messages);
 }
 
 void ExpectRefused(const CliRun& run, const std::string& name) {
   EXPECT_EQ(1, run.status);
-  EXPECT_EQ(Banner() + L3300(name) + kAbort, run.messages);
+  EXPECT_EQ(Banner() + L3300(name) + kAbortEnd, run.messages);
 }
 
 TEST(CliOutputStream, FifoIsWrittenIntoOnlyWhenItHasAReader) {

@@ -8,6 +8,7 @@
 #include <string>
 
 #include "base/interrupt.h"
+#include "support/expected_messages.h"
 #include "support/image_model.h"
 #include "support/pipeline_run.h"
 #include "support/temp_dir.h"
@@ -19,8 +20,7 @@
 namespace sumwright {
 namespace {
 
-const char kL3315[] = "** L3315 (F) Invalid \"CRC Code\" Location \n";
-const char kInvalidFormat[] = "** L3304 (F) Invalid file format : \"in.hex\"\n";
+const std::string kInvalidFormat = L3304("in.hex");
 
 // The scan reads 256 KiB at a time; the first read also fills the room kept for a line carried
 // over to the next chunk (522 characters and a carriage return), so it ends 523 bytes later.
@@ -247,8 +247,7 @@ TEST(InputScan, NoRecordTypeEndsTheScan) {
        "01 00000000 After |:00000001FF|\n01 00000000 After |:00000001FF|\n"},
       // A refused line ends the scan without a batch: no record of it is written.
       {"bad type after the end-of-file record", ":00000001FF\n:0000000600\n", false, "", ""},
-      {"type FF after the end-of-file record", ":00000001FF\n:020000FF0000FF\n", false,
-       "** L2008 (E) Invalid address record type \"Valdane Extended\"\n", ""},
+      {"type FF after the end-of-file record", ":00000001FF\n:020000FF0000FF\n", false, kL2008, ""},
       {"S5 after the termination record", "S9031000EC\nS5030001FB\n", false, "", ""},
   };
   for (const Case& c : cases) {

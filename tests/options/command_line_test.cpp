@@ -8,29 +8,13 @@
 #include <vector>
 
 #include "base/interrupt.h"
+#include "support/expected_messages.h"
 #include "support/temp_dir.h"
 
 namespace sumwright {
 namespace {
 
 namespace fs = std::filesystem;
-
-constexpr char kL2007[] = "** L2007 (E) Option \"crc\" is not specified\n";
-constexpr char kL3000[] = "** L3000 (F) No input file\n";
-
-std::string L1007(const std::string& option) {
-  return "** L1007 (W) Duplication option : \"" + option + "\"\n";
-}
-std::string L2010(const std::string& option) {
-  return "** L2010 (E) Option \"" + option + "\" requires parameter\n";
-}
-std::string L2011(const std::string& option, const std::string& text) {
-  return "** L2011 (E) Invalid parameter specified in option \"" + option + "\" : \"" + text +
-         "\"\n";
-}
-std::string L3300(const std::string& name) {
-  return "** L3300 (F) Cannot Open File : \"" + name + "\"\n";
-}
 
 // Runs each test in a fresh directory that holds the input file app.hex.
 class CommandLine : public testing::Test {
@@ -99,7 +83,7 @@ TEST_F(CommandLine, EachTokenIsClassifiedByTheFirstOptionNameFoundInIt) {
       // Accepted, and a second -crc beside the one every case holds.
       {"-Crc=1000=0-FF", true, L1007("-crc")},
       {"-cr=1000=0-FF", true, L1007("-crc")},
-      {"-c=1000=0-FF", false, "** L2000 (E) Invalid option : \"-c=1000=0-FF\"\n"},
+      {"-c=1000=0-FF", false, L2000("-c=1000=0-FF")},
       {"-ENDIAN=big", true, ""},
       {"-e=little", true, ""},
       {"-E=BIG", true, ""},
@@ -110,12 +94,12 @@ TEST_F(CommandLine, EachTokenIsClassifiedByTheFirstOptionNameFoundInIt) {
       {"-Output=x.hex", true, ""},
       {"-ou", false, L2010("output")},
       {"-output=", false, L2010("output")},
-      {"-o=x.hex", false, "** L2000 (E) Invalid option : \"-o=x.hex\"\n"},
-      {"-input=app.hex", false, "** L2002 (E) Iput option cannot be specified on command line\n"},
-      {"my-image.hex", false, "** L2002 (E) Iput option cannot be specified on command line\n"},
-      {"my-prog.hex", false, "** L2000 (E) Invalid option : \"my-prog.hex\"\n"},
+      {"-o=x.hex", false, L2000("-o=x.hex")},
+      {"-input=app.hex", false, kL2002},
+      {"my-image.hex", false, kL2002},
+      {"my-prog.hex", false, L2000("my-prog.hex")},
       {"a-e.hex", false, L2010("endian")},
-      {"-", false, "** L2000 (E) Invalid option : \"-\"\n"},
+      {"-", false, L2000("-")},
       {"-output=x-cr.hex", false, L2011("crc", "x-cr.hex")},
   };
   for (const Case& c : cases) {

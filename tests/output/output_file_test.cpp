@@ -12,6 +12,7 @@
 #include "base/interrupt.h"
 #include "input/input_scan.h"
 #include "output/output_driver.h"
+#include "support/expected_messages.h"
 #include "support/pipeline_run.h"
 #include "support/temp_dir.h"
 
@@ -70,19 +71,17 @@ TEST(OutputFile, InputWithoutAPlaceForTheCodeFieldOrRefusedLeavesAnExistingFileU
     const char* name;
     std::string input;
     uint32_t codeAddress;
-    const char* messages;
+    std::string messages;
   };
   const Case cases[] = {
       // No record lies after the code field: nothing to put the CRC in front of.
       {"no record after the code field", ":10000000000102030405060708090A0B0C0D0E0F78\n", 0x100,
        ""},
       // Refused once much of the output has been written.
-      {"a refused line at the end", ManyRecords() + ":020000FF0000FF\n", 0x100,
-       "** L2008 (E) Invalid address record type \"Valdane Extended\"\n"},
+      {"a refused line at the end", ManyRecords() + ":020000FF0000FF\n", 0x100, kL2008},
       // The last record ends at the code address, and none begins after it.
       {"a split code field left open",
-       ManyRecords() + ":10001000101112131415161718191A1B1C1D1E1F68\n", 0x1F,
-       "** L3315 (F) Invalid \"CRC Code\" Location \n"},
+       ManyRecords() + ":10001000101112131415161718191A1B1C1D1E1F68\n", 0x1F, kL3315},
   };
   for (const Case& c : cases) {
     TempDir dir;
@@ -133,8 +132,7 @@ TEST(OutputFile, FailedWriteIsAnInternalErrorAndLeavesAnExistingFileUnchanged) {
         setrlimit(RLIMIT_FSIZE, &limit);
         WriteStages(input, 0x100, 0x1234, BigEndian, dir.Path("out.hex"));
       },
-      testing::ExitedWithCode(1),
-      "^\\*\\* L4000 \\(-\\) Internal error : \"\\(\"6\"\\)\" \"83\" / \"\\(null\\)\"\n$");
+      testing::ExitedWithCode(1), Exactly(L4000(6, 83)));
   EXPECT_EQ("previous output\n", dir.Read("out.hex"));
   EXPECT_EQ("out.hex\n", dir.Listing());
 }
