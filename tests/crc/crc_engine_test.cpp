@@ -11,7 +11,6 @@
 #include <string>
 #include <vector>
 
-#include "base/interrupt.h"
 #include "support/expected_messages.h"
 #include "support/image_model.h"
 #include "support/pipeline_run.h"
@@ -432,15 +431,6 @@ TEST(CrcEngine, RefusesUnknownAlgorithmAndNoRanges) {
     CrcRun run = CrcOfText(":0100000000FF\n", static_cast<CrcAlgorithm>(r.algorithm), r.ranges);
     EXPECT_FALSE(run.started) << r.what;
     EXPECT_FALSE(run.computed) << r.what;
-  }
-}
-
-TEST(CrcEngine, CtrlCWhileComputingEndsWithL3410AndStatusOne) {
-  // Ascending records, then records read again.
-  for (const char* text : {":0400000031323334FF\n", ":0200020033340A\n:0200000031325E\n"}) {
-    EXPECT_EXIT(CrcOfText(text, Ccitt, {{0, 0xFFFF}}, [] { SetInterrupt(1); }),
-                testing::ExitedWithCode(1), "^\\*\\* L3410 \\(F\\) Interrupt by user$")
-        << text;
   }
 }
 

@@ -7,7 +7,6 @@
 #include <random>
 #include <string>
 
-#include "base/interrupt.h"
 #include "support/expected_messages.h"
 #include "support/image_model.h"
 #include "support/pipeline_run.h"
@@ -355,18 +354,6 @@ TEST(InputScan, FilesOfPeerToolsGiveTheirAddresses) {
       "00012348 SplitSecond\n"
       "S3 0007FFF0 After\nS3 0007FFF8 After\nS3 ABCD1230 After\nS3 ABCD1238 After\n",
       rows);
-}
-
-TEST(InputScan, CtrlCDuringTheScanEndsWithL3410) {
-  EXPECT_EXIT(
-      {
-        ByteSource source;
-        SourceFromText(":00000001FF\n", &source);
-        InputScan scan;
-        SetInterrupt(1);
-        OpenInputScan(&source, "in.hex", 0x100, &scan);
-      },
-      testing::ExitedWithCode(1), "^\\*\\* L3410 \\(F\\) Interrupt by user$");
 }
 
 }  // namespace

@@ -7,7 +7,6 @@
 #include <string>
 #include <vector>
 
-#include "base/interrupt.h"
 #include "support/expected_messages.h"
 #include "support/temp_dir.h"
 
@@ -282,18 +281,6 @@ TEST_F(CommandLine, NoArgumentPrintsUsageAndEndsWithStatusZero) {
   char* argv[] = {program, nullptr};
   EXPECT_EXIT(ParseCommandLine(1, argv, &state), testing::ExitedWithCode(0),
               "^Usage: sumwright\\[ \\{<file name>\\| <option spec.>\\}...\\]\n");
-}
-
-TEST_F(CommandLine, CtrlCIsSeenWhileCollectingArguments) {
-  char program[] = "sumwright";
-  char input[] = "app.hex";
-  char* argv[] = {program, input, nullptr};
-  EXPECT_EXIT(
-      {
-        SetInterrupt(1);
-        ParseCommandLine(2, argv, &state);
-      },
-      testing::ExitedWithCode(1), "^\\*\\* L3410 \\(F\\) Interrupt by user$");
 }
 
 }  // namespace

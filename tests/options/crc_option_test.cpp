@@ -6,7 +6,6 @@
 #include <string>
 #include <vector>
 
-#include "base/interrupt.h"
 #include "support/expected_messages.h"
 
 namespace sumwright {
@@ -203,18 +202,6 @@ TEST(CrcOption, CheckedRangesStaySortedForTheCrcWalk) {
   EXPECT_TRUE(CheckRanges(&state));
   std::vector<std::pair<uint32_t, uint32_t>> expected = {{0, 0xFF}, {0x100, 0x1FF}, {0x200, 0x2FF}};
   EXPECT_EQ(expected, Pairs(state.ranges));
-}
-
-TEST(CrcOption, CtrlCIsSeenWhileParsingRanges) {
-  OptionState state;
-  state.hasRangeText = true;
-  state.rangeText = "0-FF";
-  EXPECT_EXIT(
-      {
-        SetInterrupt(1);
-        ParseRangeList(&state);
-      },
-      testing::ExitedWithCode(1), "^\\*\\* L3410 \\(F\\) Interrupt by user$");
 }
 
 }  // namespace

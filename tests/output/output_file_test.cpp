@@ -9,9 +9,6 @@
 #include <random>
 #include <string>
 
-#include "base/interrupt.h"
-#include "input/input_scan.h"
-#include "output/output_driver.h"
 #include "support/expected_messages.h"
 #include "support/pipeline_run.h"
 #include "support/temp_dir.h"
@@ -92,29 +89,6 @@ TEST(OutputFile, InputWithoutAPlaceForTheCodeFieldOrRefusedLeavesAnExistingFileU
     EXPECT_EQ("previous output\n", run.output) << c.name;
     EXPECT_EQ("out.hex\n", run.listing) << c.name;
   }
-}
-
-TEST(OutputFile, CtrlCWhileWritingRemovesTheTemporaryFile) {
-  TempDir dir;
-  dir.Write("out.hex", "previous output\n");
-  const std::string input = ManyRecords() + ":00000001FF\n";
-  EXPECT_EXIT(
-      {
-        ByteSource source;
-        SourceFromText(input, &source);
-        InputScan scan;
-        OpenInputScan(&source, "in.hex", 0x100, &scan);
-        OutputWriter writer;
-        OpenOutput(dir.Path("out.hex"), scan.format, 0x100, &writer);
-        ScanBatch batch;
-        ScanInput(&scan, &batch);
-        WriteRecords(batch, &writer);
-        SetInterrupt(1);
-        ScanInput(&scan, &batch);
-      },
-      testing::ExitedWithCode(1), "^\\*\\* L3410 \\(F\\) Interrupt by user$");
-  EXPECT_EQ("previous output\n", dir.Read("out.hex"));
-  EXPECT_EQ("out.hex\n", dir.Listing());
 }
 
 #if !defined(_WIN32)
