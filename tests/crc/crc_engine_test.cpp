@@ -24,18 +24,10 @@
 namespace sumwright {
 namespace {
 
-std::string Text(const std::vector<std::string>& lines) {
-  std::string text;
-  for (const std::string& line : lines) {
-    text += line + "\n";
-  }
-  return text;
-}
-
 // The CRC of `algorithm` over `ranges` of the image of `lines`; fails the test when Compute does.
 uint32_t Crc(CrcAlgorithm algorithm, const std::vector<std::string>& lines,
              const std::vector<AddressRange>& ranges) {
-  CrcRun run = CrcOfText(Text(lines), algorithm, ranges);
+  CrcRun run = CrcOfText(Lines(lines), algorithm, ranges);
   EXPECT_TRUE(run.computed);
   return run.crc;
 }

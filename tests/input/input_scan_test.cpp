@@ -39,14 +39,6 @@ std::string Texts(const ScanRun& run) {
   return texts;
 }
 
-std::string Texts(const ImageText& image) {
-  std::string texts;
-  for (const std::string& line : image.lines) {
-    texts += line + "\n";
-  }
-  return texts;
-}
-
 TEST(InputScan, InvalidFileFormatGivesL3304WithTheFileName) {
   const std::string longIntel = ":00000001" + std::string(514, 'F');
   const std::string longS = "S0" + std::string(521, '0');
@@ -96,7 +88,7 @@ TEST(InputScan, LineOf522CharactersIsOneRecord) {
   const std::string header = "S0" + std::string(520, 'A');
   run = ScanText(header + "\n", 0x100);
   EXPECT_TRUE(run.accepted);
-  EXPECT_EQ("00 00000000 Before |" + header + "|\n", RecordRows(run));
+  EXPECT_EQ("S0 00000000 Before |" + header + "|\n", RecordRows(run));
 }
 
 TEST(InputScan, LineEndsBlankLinesAndTheLastLine) {
@@ -126,8 +118,8 @@ TEST(InputScan, LineEndsBlankLinesAndTheLastLine) {
       {"a carriage return inside a line stays", ":00000001F\rF\n", "\n",
        "01 00000000 After |:00000001F\rF|\n"},
       {"S-records with CR LF", "S0030000FC\r\nS1051000AAFF\r\n\r\nS9031000EC\r\n", "\r\n",
-       "00 00000000 Before |S0030000FC|\n01 00001000 After |S1051000AAFF|\n"
-       "09 00000000 After |S9031000EC|\n"},
+       "S0 00000000 Before |S0030000FC|\nS1 00001000 After |S1051000AAFF|\n"
+       "S9 00000000 After |S9031000EC|\n"},
   };
   for (const Case& c : cases) {
     ScanRun run = ScanText(c.contents, 0x100);
@@ -152,7 +144,7 @@ TEST(InputScan, LinesAndLineEndsAcrossChunkBoundaries) {
         ScanRun run = ScanText(image.text, kFarCodeAddress);
         EXPECT_TRUE(run.accepted) << lineFeed << run.messages;
         EXPECT_EQ(lineEnd, run.lineEnd);
-        EXPECT_EQ(Texts(image), Texts(run)) << "line feed at " << lineFeed;
+        EXPECT_EQ(Lines(image.lines), Texts(run)) << "line feed at " << lineFeed;
       }
     }
   }
@@ -171,7 +163,7 @@ TEST(InputScan, LongestLinesAtAChunkBoundary) {
         ScanRun run = ScanText(image.text, kFarCodeAddress);
         if (line == &kLine522) {
           EXPECT_TRUE(run.accepted) << lineFeed << run.messages;
-          EXPECT_EQ(Texts(image), Texts(run)) << "line feed at " << lineFeed;
+          EXPECT_EQ(Lines(image.lines), Texts(run)) << "line feed at " << lineFeed;
         } else {
           EXPECT_FALSE(run.accepted) << lineFeed;
           EXPECT_EQ(kInvalidFormat, run.messages) << "line feed at " << lineFeed;
@@ -224,8 +216,8 @@ TEST(InputScan, FirstCharacterDecidesTheFormOfEveryLine) {
   EXPECT_TRUE(sRecords.accepted);
   EXPECT_EQ(SRecord, sRecords.format);
   EXPECT_EQ(
-      "01 00001000 After |S1051000AAFF|\n01 00001000 After |:1031000EC|\n"
-      "01 00001002 After |s1051002BBFF|\n",
+      "S1 00001000 After |S1051000AAFF|\nS1 00001000 After |:1031000EC|\n"
+      "S1 00001002 After |s1051002BBFF|\n",
       RecordRows(sRecords));
 }
 
@@ -318,42 +310,33 @@ TEST(InputScan, SplitCodeFieldInSRecords) {
 // The sample files were written by peer tools from one image with four blocks of 12 bytes;
 // the peer reads the blocks back as FFF8-10003, 12340-1234B, 7FFF0-7FFFB and ABCD1230-ABCD123B.
 TEST(InputScan, FilesOfPeerToolsGiveTheirAddresses) {
-  // Code address 0x12347: the last byte of the record at 12340.
-  ByteSource intel;
-  ASSERT_TRUE(OpenSourceFile(SUMWRIGHT_TEST_DATA "/extended_linear_addressing.hex", &intel));
-  ScanRun intelRun = ScanSource(&intel, "extended_linear_addressing.hex", 0x12347);
-  ASSERT_TRUE(intelRun.accepted);
-  std::string rows;
-  for (const ScannedRecord& record : intelRun.records) {
-    char row[48];
-    std::snprintf(row, sizeof row, "%02X %08X %s\n", record.type, record.address,
-                  PlacementName(record.placement));
-    rows += row;
+  struct Case {
+    const char* name;
+    const char* rows;
+  };
+  const Case cases[] = {
+      {"extended_linear_addressing.hex",
+       "04 00000000 Before\n00 0000FFF8 Before\n04 00010000 Before\n00 00010000 Before\n"
+       "00 00012340 SplitFirst\n00 00012348 SplitSecond\n04 00070000 After\n00 0007FFF0 After\n"
+       "00 0007FFF8 After\n04 ABCD0000 After\n00 ABCD1230 After\n00 ABCD1238 After\n"
+       "01 00000000 After\n"},
+      {"s3_records_over_64k.s37",
+       "S0 00000000 Before\nS3 0000FFF8 Before\nS3 00010000 Before\nS3 00012340 SplitFirst\n"
+       "S3 00012348 SplitSecond\nS3 0007FFF0 After\nS3 0007FFF8 After\nS3 ABCD1230 After\n"
+       "S3 ABCD1238 After\n"},
+  };
+  for (const Case& c : cases) {
+    ByteSource source;
+    ASSERT_TRUE(OpenSourceFile(std::string(SUMWRIGHT_TEST_DATA "/") + c.name, &source));
+    // Code address 0x12347: the last byte of the record at 12340.
+    ScanRun run = ScanSource(&source, c.name, 0x12347);
+    ASSERT_TRUE(run.accepted) << c.name;
+    std::string rows;
+    for (const ScannedRecord& record : run.records) {
+      rows += RecordRow(run.format, record.type, record.address, record.placement) + "\n";
+    }
+    EXPECT_EQ(c.rows, rows) << c.name;
   }
-  EXPECT_EQ(
-      "04 00000000 Before\n00 0000FFF8 Before\n04 00010000 Before\n00 00010000 Before\n00 00012340 "
-      "SplitFirst\n"
-      "00 00012348 SplitSecond\n04 00070000 After\n00 0007FFF0 After\n00 0007FFF8 After\n04 "
-      "ABCD0000 After\n"
-      "00 ABCD1230 After\n00 ABCD1238 After\n01 00000000 After\n",
-      rows);
-
-  ByteSource sRecords;
-  ASSERT_TRUE(OpenSourceFile(SUMWRIGHT_TEST_DATA "/s3_records_over_64k.s37", &sRecords));
-  ScanRun sRun = ScanSource(&sRecords, "s3_records_over_64k.s37", 0x12347);
-  ASSERT_TRUE(sRun.accepted);
-  rows.clear();
-  for (const ScannedRecord& record : sRun.records) {
-    char row[48];
-    std::snprintf(row, sizeof row, "S%X %08X %s\n", record.type, record.address,
-                  PlacementName(record.placement));
-    rows += row;
-  }
-  EXPECT_EQ(
-      "S0 00000000 Before\nS3 0000FFF8 Before\nS3 00010000 Before\nS3 00012340 SplitFirst\nS3 "
-      "00012348 SplitSecond\n"
-      "S3 0007FFF0 After\nS3 0007FFF8 After\nS3 ABCD1230 After\nS3 ABCD1238 After\n",
-      rows);
 }
 
 }  // namespace

@@ -5,38 +5,11 @@
 
 #include <string>
 
-#include "input/code_placement.h"
-#include "support/pipeline_run.h"
+#include "support/expected_messages.h"
+#include "support/record_reading.h"
 
 namespace sumwright {
 namespace {
-
-IntelHexLine Line(const std::string& text) {
-  return IntelHexLine{text.data(), 0, static_cast<uint16_t>(text.size()), 0,
-                      CodePlacement::Invalid};
-}
-
-// Reads the lines in order under one extended address state and one code field at `code`, or
-// without a code field (a second reading) when `place` is false; returns one line per record
-// read ("type address placement") and "refused" for a refused line, where reading stops.
-std::string ReadAll(uint32_t code, const std::vector<std::string>& texts, bool place = true) {
-  ExtendedAddressState state;
-  CodeField field{code, false};
-  std::string result;
-  for (const std::string& text : texts) {
-    IntelHexLine line{};
-    if (!ReadIntelHexLine(text.data(), text.size(), &state, place ? &field : nullptr, &line)) {
-      return result + "refused\n";
-    }
-    char row[64];
-    std::snprintf(row, sizeof row, "%02X %08X %s\n", line.type, line.address,
-                  PlacementName(line.placement));
-    result += row;
-    EXPECT_EQ(text.data(), line.text);
-    EXPECT_EQ(text.size(), line.length);
-  }
-  return result;
-}
 
 TEST(IntelHexFields, NumberFieldsAtFixedColumns) {
   struct Case {
@@ -76,7 +49,7 @@ TEST(IntelHexFields, NumberFieldsAtFixedColumns) {
   };
   for (const Case& c : cases) {
     std::string text = c.text;
-    IntelHexLine line = Line(text);
+    IntelHexLine line = LineOf<IntelHexLine>(text);
     uint32_t value = 0;
     EXPECT_EQ(c.typeOk, RecordType(line, &value)) << c.text;
     if (c.typeOk) {
@@ -98,12 +71,7 @@ TEST(IntelHexFields, NumberFieldsAtFixedColumns) {
 }
 
 TEST(IntelHexFields, DataTextRunsFromColumnTenToTheChecksum) {
-  struct Case {
-    const char* text;
-    bool ok;
-    const char* data;
-  };
-  const Case cases[] = {
+  ExpectDataTexts<IntelHexLine>({
       {":0400000001020304F2", true, "01020304"},
       {":04000000deadbeefF2", true, "deadbeef"},
       {":0400000001G20304F2", true, "01G20304"},
@@ -115,15 +83,7 @@ TEST(IntelHexFields, DataTextRunsFromColumnTenToTheChecksum) {
       {":00000001FF", false, ""},
       {":020000021000EC", false, ""},
       {":0000", false, ""},
-  };
-  for (const Case& c : cases) {
-    std::string text = c.text;
-    std::string_view data = "unchanged";
-    EXPECT_EQ(c.ok, DataText(Line(text), &data)) << c.text;
-    if (c.ok) {
-      EXPECT_EQ(c.data, data) << c.text;
-    }
-  }
+  });
 }
 
 TEST(IntelHexFields, SpanFollowsTheDeclaredByteCount) {
@@ -144,7 +104,7 @@ TEST(IntelHexFields, SpanFollowsTheDeclaredByteCount) {
   };
   for (const Case& c : cases) {
     std::string text = c.text;
-    IntelHexLine line = Line(text);
+    IntelHexLine line = LineOf<IntelHexLine>(text);
     line.address = c.address;
     uint32_t start = 0;
     uint32_t end = 0;
@@ -155,7 +115,7 @@ TEST(IntelHexFields, SpanFollowsTheDeclaredByteCount) {
   std::string shortText = ":";
   uint32_t start = 0;
   uint32_t end = 0;
-  EXPECT_FALSE(RecordSpan(Line(shortText), &start, &end));
+  EXPECT_FALSE(RecordSpan(LineOf<IntelHexLine>(shortText), &start, &end));
 }
 
 TEST(IntelHexReader, AbsoluteAddressesUnderExtendedAddressing) {
@@ -224,7 +184,7 @@ TEST(IntelHexReader, AbsoluteAddressesUnderExtendedAddressing) {
        "00 00001001 After\n"},
   };
   for (const Case& c : cases) {
-    EXPECT_EQ(c.records, ReadAll(c.code, c.lines)) << c.name;
+    EXPECT_EQ(c.records, ReadRows<IntelHexLine>(c.code, c.lines)) << c.name;
     // Read again without a code field: the same addresses; data and address records unplaced.
     const std::string records = c.records;
     std::string unplaced;
@@ -233,7 +193,7 @@ TEST(IntelHexReader, AbsoluteAddressesUnderExtendedAddressing) {
       bool placed = line[1] == '0' || line[1] == '2' || line[1] == '4';
       unplaced += placed ? line.substr(0, 12) + "Invalid\n" : line + "\n";
     }
-    EXPECT_EQ(unplaced, ReadAll(c.code, c.lines, false)) << c.name;
+    EXPECT_EQ(unplaced, ReadRows<IntelHexLine>(c.code, c.lines, false)) << c.name;
   }
 }
 
@@ -260,12 +220,11 @@ TEST(IntelHexReader, CodeFieldPlacementOfDataRecords) {
        "00 00000100 SplitFirst\n00 00000110 After\n"},
   };
   for (const Case& c : cases) {
-    EXPECT_EQ(c.records, ReadAll(c.code, c.lines)) << c.name;
+    EXPECT_EQ(c.records, ReadRows<IntelHexLine>(c.code, c.lines)) << c.name;
   }
 }
 
 TEST(IntelHexReader, RefusedLinesAndTheirMessages) {
-  const std::string kL3315 = "** L3315 (F) Invalid \"CRC Code\" Location \n";
   struct Case {
     const char* name;
     uint32_t code;
@@ -307,13 +266,13 @@ TEST(IntelHexReader, RefusedLinesAndTheirMessages) {
   };
   for (const Case& c : cases) {
     testing::internal::CaptureStderr();
-    std::string records = ReadAll(c.code, c.lines);
+    std::string records = ReadRows<IntelHexLine>(c.code, c.lines);
     EXPECT_EQ(c.messages, testing::internal::GetCapturedStderr()) << c.name;
     EXPECT_TRUE(records.size() >= 8 && records.compare(records.size() - 8, 8, "refused\n") == 0)
         << c.name << ": " << records;
     // A second reading, without a code field, prints nothing.
     testing::internal::CaptureStderr();
-    ReadAll(c.code, c.lines, false);
+    ReadRows<IntelHexLine>(c.code, c.lines, false);
     EXPECT_EQ("", testing::internal::GetCapturedStderr()) << c.name;
   }
 }
@@ -335,7 +294,7 @@ TEST(IntelHexReader, DigitsThatJustReachTheCodeBytesAreEnough) {
        "00 00000100 SplitFirst\n00 00000110 SplitSecond\n"},
   };
   for (const Case& c : cases) {
-    EXPECT_EQ(c.records, ReadAll(c.code, c.lines)) << std::hex << c.code;
+    EXPECT_EQ(c.records, ReadRows<IntelHexLine>(c.code, c.lines)) << std::hex << c.code;
   }
 }
 

@@ -3,7 +3,6 @@
 
 #include <gtest/gtest.h>
 
-#include <initializer_list>
 #include <iterator>
 #include <random>
 #include <string>
@@ -13,15 +12,6 @@
 
 namespace sumwright {
 namespace {
-
-std::string Lines(std::initializer_list<const char*> lines, const char* lineEnd = "\n") {
-  std::string text;
-  for (const char* line : lines) {
-    text += line;
-    text += lineEnd;
-  }
-  return text;
-}
 
 // Sixteen bytes 00 to 0F at address 0 (offset 0 of the page in effect), and the end record.
 constexpr char kData0[] = ":10000000000102030405060708090A0B0C0D0E0F78";
@@ -36,11 +26,7 @@ std::string ManyRecords(uint32_t start) {
   ImageText image;
   image.next = start;
   AppendIntelHexData(&image, 600000, "\n", &random);
-  std::string text;
-  for (const std::string& line : image.lines) {
-    text += line + "\n";
-  }
-  return text;
+  return Lines(image.lines);
 }
 
 std::string Repeat(const char* line, int count) {

@@ -3,7 +3,6 @@
 
 #include <gtest/gtest.h>
 
-#include <initializer_list>
 #include <random>
 #include <string>
 
@@ -12,15 +11,6 @@
 
 namespace sumwright {
 namespace {
-
-std::string Lines(std::initializer_list<const char*> lines, const char* lineEnd = "\n") {
-  std::string text;
-  for (const char* line : lines) {
-    text += line;
-    text += lineEnd;
-  }
-  return text;
-}
 
 constexpr char kInputHeader[] = "S00600004844521B";
 // Sixteen bytes each at 0x00, 0x10 and 0x20, and the termination record.

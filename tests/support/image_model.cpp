@@ -88,6 +88,14 @@ uint32_t ModelCrc(CrcAlgorithm algorithm, const std::vector<ModelRecord>& record
   return crc;
 }
 
+std::string Lines(const std::vector<std::string>& lines, const std::string& lineEnd) {
+  std::string text;
+  for (const std::string& line : lines) {
+    text += line + lineEnd;
+  }
+  return text;
+}
+
 std::string IntelHexRecord(uint32_t offset, uint8_t type, const std::vector<uint8_t>& bytes) {
   std::string text = ":";
   AppendByte(static_cast<uint32_t>(bytes.size()), &text);

@@ -25,6 +25,9 @@ struct ModelRecord {
 uint32_t ModelCrc(CrcAlgorithm algorithm, const std::vector<ModelRecord>& records,
                   const std::vector<AddressRange>& ranges);
 
+// The lines, each followed by `lineEnd`.
+std::string Lines(const std::vector<std::string>& lines, const std::string& lineEnd = "\n");
+
 // Record texts with their checksums. Intel HEX: the byte count, `offset`, `type` and `bytes`.
 // S-records: type 1, 2 or 3 by `type`, with a 2, 3 or 4-byte address.
 std::string IntelHexRecord(uint32_t offset, uint8_t type, const std::vector<uint8_t>& bytes);

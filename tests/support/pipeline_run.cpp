@@ -60,31 +60,11 @@ ScanRun ScanText(const std::string& text, uint32_t codeAddress) {
   return run;
 }
 
-const char* PlacementName(CodePlacement placement) {
-  switch (placement) {
-    case CodePlacement::Invalid:
-      return "Invalid";
-    case CodePlacement::After:
-      return "After";
-    case CodePlacement::SplitSecond:
-      return "SplitSecond";
-    case CodePlacement::Within:
-      return "Within";
-    case CodePlacement::SplitFirst:
-      return "SplitFirst";
-    case CodePlacement::Before:
-      return "Before";
-  }
-  return "?";
-}
-
 std::string RecordRows(const ScanRun& run) {
   std::string rows;
   for (const ScannedRecord& record : run.records) {
-    char row[48];
-    std::snprintf(row, sizeof row, "%02X %08X %s |", record.type, record.address,
-                  PlacementName(record.placement));
-    rows += row + record.text + "|\n";
+    rows += RecordRow(run.format, record.type, record.address, record.placement) + " |" +
+            record.text + "|\n";
   }
   return rows;
 }

@@ -12,6 +12,7 @@
 #include "base/byte_source.h"
 #include "base/crc_request.h"
 #include "input/record_lines.h"
+#include "support/record_reading.h"
 #include "support/temp_dir.h"
 
 namespace sumwright {
@@ -45,12 +46,8 @@ ScanRun ScanSource(ByteSource* source, const std::string& name, uint32_t codeAdd
 // lead to its text in `text`.
 ScanRun ScanText(const std::string& text, uint32_t codeAddress);
 
-// One row per record, "TT AAAAAAAA P |text|" (type, address, placement, text), for whole
-// comparisons.
+// One row per record, its RecordRow and "|text|", for whole comparisons.
 std::string RecordRows(const ScanRun& run);
-
-// The name of a placement, as expectations write it.
-const char* PlacementName(CodePlacement placement);
 
 struct CrcRun {
   bool accepted = false;  // the scan accepted the input (refusals fail the test)
