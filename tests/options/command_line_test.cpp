@@ -110,10 +110,14 @@ TEST_F(CommandLine, EachTokenIsClassifiedByTheFirstOptionNameFoundInIt) {
 }
 
 TEST_F(CommandLine, EveryOptionErrorIsReportedBeforeTheRunFails) {
+  // A subcommand option is read while the tokens are collected, before any is examined; the
+  // duplicates are warned of before the missing -crc is reported.
   std::string messages;
-  EXPECT_FALSE(Parse({"-endian=middle", "-x", "app.hex", "-output", "-crc=1000"}, &messages));
-  EXPECT_EQ(L2011("endian", "middle") + "** L2000 (E) Invalid option : \"-x\"\n" + L2010("output") +
-                L2011("crc", "1000") + kL2007,
+  EXPECT_FALSE(Parse(
+      {"-endian=middle", "-x", "app.hex", "-output", "-crc=1000", "-e=big", "-E=LITTLE", "-Su="},
+      &messages));
+  EXPECT_EQ(L2010("subcommand") + L2011("endian", "middle") + L2000("-x") + L2010("output") +
+                L2011("crc", "1000") + L1007("-endian") + kL2007,
             messages);
   EXPECT_EQ("app_1.hex", state.outputName);
 }
@@ -210,7 +214,7 @@ TEST_F(CommandLine, DerivedOutputNamingTheInputFileIsRefused) {
   EXPECT_EQ(L2011("output", "app_1.hex"), messages);
 }
 
-TEST_F(CommandLine, MissingOrUnopenableInputAbortsBeforeTheLaterChecks) {
+TEST_F(CommandLine, MissingOrUnopenableFileAbortsBeforeTheLaterChecks) {
   fs::create_directories("folder.hex");
   struct Case {
     std::vector<std::string> arguments;
@@ -219,11 +223,13 @@ TEST_F(CommandLine, MissingOrUnopenableInputAbortsBeforeTheLaterChecks) {
   const Case cases[] = {
       {{"-crc=1000=0-FF"}, kL3000},
       {{"-crc=1000=0-FF", "-crc=1000=0-FF", "-output=x.hex"}, kL3000},
-      {{"-x", "-output=x.hex"}, std::string("** L2000 (E) Invalid option : \"-x\"\n") + kL3000},
+      {{"-x", "-output=x.hex"}, L2000("-x") + kL3000},
       {{"missing.hex", "-crc=1000=0-FF", "-crc=1000=0-FF"}, L3300("missing.hex")},
       {{"missing.hex"}, L3300("missing.hex")},
       {{"folder.hex", "-crc=1000=0-FF"}, L3300("folder.hex")},
       {{"missing.hex", "-output=missing.hex"}, L3300("missing.hex")},
+      // A subcommand file (any token holding "-sub") is read before a token is examined.
+      {{"-x", "app.hex", "-output=x-sub.hex", "-y"}, L3300("x-sub.hex")},
   };
   for (const Case& c : cases) {
     state = OptionState();
@@ -248,6 +254,13 @@ TEST_F(CommandLine, SubcommandLinesAreExaminedAtThePlaceOfTheOption) {
   EXPECT_EQ((std::vector<std::string>{"-e=first", "app.hex", "-e=second", "-crc=1000=0-FF", "",
                                       "-e=third"}),
             state.tokens);
+}
+
+TEST_F(CommandLine, NestedSubcommandIsReportedAndThenRefusedAsAnOption) {
+  dir.Write("options.txt", "app.hex\n-sub=other.txt\n-crc=FFFE=0-FFFD\n");
+  std::string messages;
+  EXPECT_FALSE(Parse({"-sub=options.txt"}, &messages));
+  EXPECT_EQ(kL2003 + L2000("-sub=other.txt"), messages);
 }
 
 TEST_F(CommandLine, AnyTokenHoldingSubIsASubcommandOption) {
