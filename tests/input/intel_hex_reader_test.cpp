@@ -119,13 +119,7 @@ TEST(IntelHexFields, SpanFollowsTheDeclaredByteCount) {
 }
 
 TEST(IntelHexReader, AbsoluteAddressesUnderExtendedAddressing) {
-  struct Case {
-    const char* name;
-    uint32_t code;
-    std::vector<std::string> lines;
-    const char* records;
-  };
-  const Case cases[] = {
+  const std::vector<ReadCase> cases = {
       {"plain offset",
        0xFFFF0000,
        {":10010000000102030405060708090A0B0C0D0E0F77"},
@@ -183,10 +177,10 @@ TEST(IntelHexReader, AbsoluteAddressesUnderExtendedAddressing) {
        {":00100100EF"},
        "00 00001001 After\n"},
   };
-  for (const Case& c : cases) {
-    EXPECT_EQ(c.records, ReadRows<IntelHexLine>(c.code, c.lines)) << c.name;
+  ExpectReadRows<IntelHexLine>(cases);
+  for (const ReadCase& c : cases) {
     // Read again without a code field: the same addresses; data and address records unplaced.
-    const std::string records = c.records;
+    const std::string records = c.rows;
     std::string unplaced;
     for (size_t row = 0; row < records.size(); row = records.find('\n', row) + 1) {
       std::string line = records.substr(row, records.find('\n', row) - row);
@@ -198,13 +192,7 @@ TEST(IntelHexReader, AbsoluteAddressesUnderExtendedAddressing) {
 }
 
 TEST(IntelHexReader, CodeFieldPlacementOfDataRecords) {
-  struct Case {
-    const char* name;
-    uint32_t code;
-    std::vector<std::string> lines;
-    const char* records;
-  };
-  const Case cases[] = {
+  ExpectReadRows<IntelHexLine>({
       {"within", 0x105, {":10010000000102030405060708090A0B0C0D0E0F77"}, "00 00000100 Within\n"},
       {"split over two records with one between",
        0x10F,
@@ -218,10 +206,25 @@ TEST(IntelHexReader, CodeFieldPlacementOfDataRecords) {
        0x10F,
        {":10010000000102030405060708090A0B0C0D0E0F77", ":00011000EF"},
        "00 00000100 SplitFirst\n00 00000110 After\n"},
-  };
-  for (const Case& c : cases) {
-    EXPECT_EQ(c.records, ReadRows<IntelHexLine>(c.code, c.lines)) << c.name;
-  }
+      // Count 10, but the data digits (before the two checksum digits) stop right after the
+      // code bytes: enough.
+      {"digits just reach the second code byte",
+       0x101,
+       {":10010000AABBCCDD"},
+       "00 00000100 Within\n"},
+      {"digits reach one byte past the field",
+       0x102,
+       {":10010000AABBCCDDEE"},
+       "00 00000100 Within\n"},
+      {"digits just reach the field, a short record after",
+       0x101,
+       {":10010000AABBCCDD", ":1001100011"},
+       "00 00000100 Within\n00 00000110 After\n"},
+      {"digits of a split second just reach its code byte",
+       0x10F,
+       {":10010000000102030405060708090A0B0C0D0E0F77", ":10011000AABB"},
+       "00 00000100 SplitFirst\n00 00000110 SplitSecond\n"},
+  });
 }
 
 TEST(IntelHexReader, RefusedLinesAndTheirMessages) {
@@ -274,27 +277,6 @@ TEST(IntelHexReader, RefusedLinesAndTheirMessages) {
     testing::internal::CaptureStderr();
     ReadRows<IntelHexLine>(c.code, c.lines, false);
     EXPECT_EQ("", testing::internal::GetCapturedStderr()) << c.name;
-  }
-}
-
-TEST(IntelHexReader, DigitsThatJustReachTheCodeBytesAreEnough) {
-  struct Case {
-    uint32_t code;
-    std::vector<std::string> lines;
-    const char* records;
-  };
-  const Case cases[] = {
-      // Count 10, but the data digits (before the two checksum digits) stop right after the
-      // code bytes.
-      {0x101, {":10010000AABBCCDD"}, "00 00000100 Within\n"},
-      {0x102, {":10010000AABBCCDDEE"}, "00 00000100 Within\n"},
-      {0x101, {":10010000AABBCCDD", ":1001100011"}, "00 00000100 Within\n00 00000110 After\n"},
-      {0x10F,
-       {":10010000000102030405060708090A0B0C0D0E0F77", ":10011000AABB"},
-       "00 00000100 SplitFirst\n00 00000110 SplitSecond\n"},
-  };
-  for (const Case& c : cases) {
-    EXPECT_EQ(c.records, ReadRows<IntelHexLine>(c.code, c.lines)) << std::hex << c.code;
   }
 }
 

@@ -88,13 +88,7 @@ TEST(SRecordFields, DataTextRunsFromAfterTheAddressToTheChecksum) {
 }
 
 TEST(SRecordReader, RecordsByTypeWithTheirPlacement) {
-  struct Case {
-    const char* name;
-    uint32_t code;
-    std::vector<std::string> lines;
-    const char* records;
-  };
-  const Case cases[] = {
+  ExpectReadRows<SRecordLine>({
       // S1 at 1000 with 16 bytes spans 1000-100F: within for 100E, before for 1010, after
       // for FFE.
       {"S1 within", 0x100E, {"S1131000000102030405060708090A0B0C0D0E0F64"}, "S1 00001000 Within\n"},
@@ -142,10 +136,7 @@ TEST(SRecordReader, RecordsByTypeWithTheirPlacement) {
        0x1000,
        {"S1051000AAFF", "S1031001EB"},
        "S1 00001000 SplitFirst\nS1 00001001 After\n"},
-  };
-  for (const Case& c : cases) {
-    EXPECT_EQ(c.records, ReadRows<SRecordLine>(c.code, c.lines)) << c.name;
-  }
+  });
 }
 
 TEST(SRecordReader, RefusalsPrintNothing) {

@@ -142,6 +142,16 @@ WriteRun WriteThrough(const std::string& input, uint32_t codeAddress, uint32_t c
   return WriteThrough(dir, input, codeAddress, crc, order, outputName);
 }
 
+void ExpectWrites(const std::vector<WriteCase>& cases, uint32_t crc,
+                  const std::string& outputName) {
+  for (const WriteCase& c : cases) {
+    WriteRun run = WriteThrough(c.input, c.codeAddress, crc, c.order, outputName);
+    EXPECT_TRUE(run.written) << run.messages;
+    EXPECT_TRUE(SameText(c.expected, run.output))
+        << "code address " << std::hex << c.codeAddress << ", input " << c.input.substr(0, 200);
+  }
+}
+
 testing::AssertionResult SameText(const std::string& expected, const std::string& actual) {
   if (expected == actual) {
     return testing::AssertionSuccess();

@@ -87,6 +87,18 @@ WriteRun WriteThrough(const TempDir& dir, const std::string& input, uint32_t cod
 WriteRun WriteThrough(const std::string& input, uint32_t codeAddress, uint32_t crc, ByteOrder order,
                       const std::string& outputName = "out.hex");
 
+// An input, the code address, the whole output file expected, and the CRC's byte order.
+struct WriteCase {
+  std::string input;
+  uint32_t codeAddress;
+  std::string expected;
+  ByteOrder order = BigEndian;
+};
+// WriteThrough of every case with the CRC value `crc` into `outputName`: each must be written,
+// and give the expected file.
+void ExpectWrites(const std::vector<WriteCase>& cases, uint32_t crc = 0x1234,
+                  const std::string& outputName = "out.hex");
+
 // Whole-text comparison of large outputs that names only the first line that differs.
 testing::AssertionResult SameText(const std::string& expected, const std::string& actual);
 

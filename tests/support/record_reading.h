@@ -59,6 +59,20 @@ std::string ReadRows(uint32_t code, const std::vector<std::string>& texts, bool 
   return rows;
 }
 
+// Lines read in order with the code field at `code`, and the rows ReadRows gives for them.
+struct ReadCase {
+  const char* name;
+  uint32_t code;
+  std::vector<std::string> lines;
+  const char* rows;
+};
+template <typename Line>
+void ExpectReadRows(const std::vector<ReadCase>& cases) {
+  for (const ReadCase& c : cases) {
+    EXPECT_EQ(c.rows, ReadRows<Line>(c.code, c.lines)) << c.name;
+  }
+}
+
 // The data digits of a record text as DataText hands them out.
 struct DataTextCase {
   const char* text;
