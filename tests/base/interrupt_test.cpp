@@ -6,6 +6,7 @@
 #include <csignal>
 #include <functional>
 #include <string>
+#include <vector>
 
 #include "crc/crc_engine.h"
 #include "input/input_scan.h"
@@ -13,6 +14,7 @@
 #include "options/crc_option.h"
 #include "output/output_driver.h"
 #include "support/expected_messages.h"
+#include "support/image_model.h"
 #include "support/pipeline_run.h"
 #include "support/temp_dir.h"
 
@@ -47,11 +49,8 @@ TEST_F(InterruptTest, PollWithoutCtrlCReturns) {
 
 // About 880 KB of data records: the output writes more than it keeps in memory.
 std::string ManyRecords() {
-  std::string input;
-  for (int i = 0; i < 20000; ++i) {
-    input += ":10000000000102030405060708090A0B0C0D0E0F78\n";
-  }
-  return input + ":00000001FF\n";
+  return Lines(std::vector<std::string>(20000, ":10000000000102030405060708090A0B0C0D0E0F78")) +
+         ":00000001FF\n";
 }
 
 TEST_F(InterruptTest, EveryStageEndsWithL3410AndStatusOneAndLeavesNoFile) {

@@ -8,8 +8,10 @@
 #include <filesystem>
 #include <random>
 #include <string>
+#include <vector>
 
 #include "support/expected_messages.h"
+#include "support/image_model.h"
 #include "support/pipeline_run.h"
 #include "support/temp_dir.h"
 
@@ -27,11 +29,7 @@ constexpr char kOutput[] =
 
 // About 880 KB of data records: more than the output keeps in memory before writing.
 std::string ManyRecords() {
-  std::string input;
-  for (int i = 0; i < 20000; ++i) {
-    input += ":10000000000102030405060708090A0B0C0D0E0F78\n";
-  }
-  return input;
+  return Lines(std::vector<std::string>(20000, ":10000000000102030405060708090A0B0C0D0E0F78"));
 }
 
 TEST(OutputFile, ReplacesAnExistingFileAndLeavesNothingElse) {
