@@ -250,10 +250,12 @@ TEST(InputScan, NoRecordTypeEndsTheScan) {
 }
 
 TEST(InputScan, CodeFieldMustBeWhollyOutsideInsideOrSplitInFileOrder) {
-  // Code field at 0x0F and 0x10.
+  // Intel HEX records at 00-0F, 10-1F and 100-103, and S-records at FFC-FFF and 1000-1003.
   const std::string first = ":10000000000102030405060708090A0B0C0D0E0F78\n";
   const std::string second = ":10001000101112131415161718191A1B1C1D1E1F68\n";
   const std::string other = ":04010000AABBCCDDF2\n";
+  const std::string sFirst = "S1070FFCAABBCCDDxx\n";
+  const std::string sSecond = "S10710001122334455\n";
   struct Case {
     const char* name;
     uint32_t code;
@@ -273,6 +275,12 @@ TEST(InputScan, CodeFieldMustBeWhollyOutsideInsideOrSplitInFileOrder) {
        "SplitFirst SplitSecond SplitFirst"},
       {"second split completed", 0x0F, first + second + first + second, true, "",
        "SplitFirst SplitSecond SplitFirst SplitSecond"},
+      {"S-records split", 0xFFF, sFirst + "S9031000EC\n" + sSecond, true, "",
+       "SplitFirst After SplitSecond"},
+      // The S-record reader refuses the line without a message of its own.
+      {"S-records split in the wrong order", 0xFFF, sSecond + sFirst, false, "", ""},
+      {"S-records split left open", 0xFFF, sFirst + "S9031000EC\n", false, kL3315,
+       "SplitFirst After"},
   };
   for (const Case& c : cases) {
     ScanRun run = ScanText(c.contents, c.code);
@@ -283,27 +291,6 @@ TEST(InputScan, CodeFieldMustBeWhollyOutsideInsideOrSplitInFileOrder) {
       placements += (placements.empty() ? "" : " ") + std::string(PlacementName(record.placement));
     }
     EXPECT_EQ(c.placements, placements) << c.name;
-  }
-}
-
-TEST(InputScan, SplitCodeFieldInSRecords) {
-  const std::string first = "S1070FFCAABBCCDDxx\n";
-  const std::string second = "S10710001122334455\n";
-  struct Case {
-    const char* name;
-    std::string contents;
-    bool accepted;
-    std::string messages;
-  };
-  const Case cases[] = {
-      {"split", first + "S9031000EC\n" + second, true, ""},
-      {"wrong order fails without a message", second + first, false, ""},
-      {"left open at the end", first + "S9031000EC\n", false, kL3315},
-  };
-  for (const Case& c : cases) {
-    ScanRun run = ScanText(c.contents, 0x0FFF);
-    EXPECT_EQ(c.accepted, run.accepted) << c.name;
-    EXPECT_EQ(c.messages, run.messages) << c.name;
   }
 }
 
