@@ -113,6 +113,18 @@ void CheckReadAgain(const Line& record, const ExactCopy& copy, const Line& scann
             "reading a line again in order gives the record the scan gave");
 }
 
+// The argv of a run of the program: its name, each of `arguments` (which must outlive the
+// result), and a null pointer.
+inline std::vector<char*> ArgumentVector(std::vector<std::string>* arguments) {
+  static char program[] = "sumwright";
+  std::vector<char*> argv = {program};
+  for (std::string& argument : *arguments) {
+    argv.push_back(&argument[0]);
+  }
+  argv.push_back(nullptr);
+  return argv;
+}
+
 // A directory of this run's own under /tmp, made at the first call; the same one afterwards.
 inline const std::string& WorkDirectory() {
   static std::string directory;

@@ -80,13 +80,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     start = end + 1;
   }
   // The program name, then at least one argument: without one the usage text ends the process.
-  std::vector<char*> argv;
-  std::string program = "sumwright";
-  argv.push_back(&program[0]);
-  for (std::string& token : tokens) {
-    argv.push_back(&token[0]);
-  }
-  argv.push_back(nullptr);
+  std::vector<char*> argv = ArgumentVector(&tokens);
 
   OptionState state;
   QuietStandardError quiet;

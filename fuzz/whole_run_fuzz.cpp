@@ -61,13 +61,7 @@ std::vector<std::string> DirectoryEntries() {
 
 // One run of the program with a fresh Application, as the entry function does it.
 bool RunProgram(std::vector<std::string> arguments) {
-  std::vector<char*> argv;
-  std::string program = "sumwright";
-  argv.push_back(&program[0]);
-  for (std::string& argument : arguments) {
-    argv.push_back(&argument[0]);
-  }
-  argv.push_back(nullptr);
+  std::vector<char*> argv = sumwright::ArgumentVector(&arguments);
   auto application = std::make_unique<sumwright::Application>();
   sumwright::QuietStandardError quiet;
   return application->Run(static_cast<int>(argv.size() - 1), argv.data());
