@@ -205,20 +205,25 @@ TEST(InputScan, OverlongBlankLinesAreSkipped) {
 }
 
 TEST(InputScan, FirstCharacterDecidesTheFormOfEveryLine) {
-  ScanRun intel = ScanText(":0100000011EE\nS00000001FF\nX00000001FF\n", 0x100);
-  EXPECT_TRUE(intel.accepted);
-  EXPECT_EQ(IntelHex, intel.format);
-  EXPECT_EQ(
-      "00 00000000 Before |:0100000011EE|\n01 00000000 After |S00000001FF|\n"
-      "01 00000000 After |X00000001FF|\n",
-      RecordRows(intel));
-  ScanRun sRecords = ScanText("S1051000AAFF\n:1031000EC\ns1051002BBFF\n", 0x100);
-  EXPECT_TRUE(sRecords.accepted);
-  EXPECT_EQ(SRecord, sRecords.format);
-  EXPECT_EQ(
-      "S1 00001000 After |S1051000AAFF|\nS1 00001000 After |:1031000EC|\n"
-      "S1 00001002 After |s1051002BBFF|\n",
-      RecordRows(sRecords));
+  struct Case {
+    const char* contents;
+    FileFormat format;
+    const char* records;
+  };
+  const Case cases[] = {
+      {":0100000011EE\nS00000001FF\nX00000001FF\n", IntelHex,
+       "00 00000000 Before |:0100000011EE|\n01 00000000 After |S00000001FF|\n"
+       "01 00000000 After |X00000001FF|\n"},
+      {"S1051000AAFF\n:1031000EC\ns1051002BBFF\n", SRecord,
+       "S1 00001000 After |S1051000AAFF|\nS1 00001000 After |:1031000EC|\n"
+       "S1 00001002 After |s1051002BBFF|\n"},
+  };
+  for (const Case& c : cases) {
+    ScanRun run = ScanText(c.contents, 0x100);
+    EXPECT_TRUE(run.accepted) << c.contents;
+    EXPECT_EQ(c.format, run.format) << c.contents;
+    EXPECT_EQ(c.records, RecordRows(run));
+  }
 }
 
 TEST(InputScan, NoRecordTypeEndsTheScan) {
