@@ -16,6 +16,21 @@ constexpr char kL3315[] = "** L3315 (F) Invalid \"CRC Code\" Location \n";
 // Printed without a line end.
 constexpr char kL3410[] = "** L3410 (F) Interrupt by user";
 
+// What a run without arguments prints after the banner.
+constexpr char kUsage[] =
+    "Usage: sumwright[ {<file name>| <option spec.>}...]\n"
+    "                     <option spec.>:-<option>[=<parameter>[,...]]\n"
+    "Options:\n"
+    "--------------------------------- [OPTIONS] ------------------------------------\n"
+    "-CRc=<sub>\t\tGenerate a CRC code\n"
+    "<sub>: <addr>=<start>-<end>[,\x81\x63][/{CCITT|16}]\n"
+    "\n"
+    "-OUtput=<file>\t\tSpecify an output file\n"
+    "\n"
+    "-Endian={big|little}\tSpecify the type of endian of a generated CRC code\n"
+    "\n"
+    "-SUbcommand=<file>\tSpecify a name of subcommand file\n";
+
 // The last lines of a run that completed, and of one that failed (an internal error has none).
 constexpr char kCompletedEnd[] = "\nSumwright Completed\n";
 constexpr char kAbortEnd[] = "\nSumwright Abort\n";
