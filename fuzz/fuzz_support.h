@@ -1,5 +1,5 @@
 // Helpers shared by the fuzz targets: the real scan over a text, checks of promises, a quiet
-// stderr.
+// stderr, a work directory.
 #pragma once
 
 #include <fcntl.h>
@@ -11,6 +11,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <memory>
+#include <string>
 #include <string_view>
 #include <type_traits>
 #include <vector>
@@ -101,6 +102,41 @@ struct QuietStandardError {
   QuietStandardError(const QuietStandardError&) = delete;
   QuietStandardError& operator=(const QuietStandardError&) = delete;
 };
+
+// Checks what reading a scanned line again in order must give: a record that holds the copy's
+// whole text, with the type, address and placement the scan gave it.
+template <typename Line>
+void CheckReadAgain(const Line& record, const ExactCopy& copy, const Line& scanned) {
+  FuzzCheck(record.text == copy.text() && record.length == copy.length, "a record holds its line");
+  FuzzCheck(record.type == scanned.type && record.address == scanned.address &&
+                record.placement == scanned.placement,
+            "reading a line again in order gives the record the scan gave");
+}
+
+// The argv of a run of the program: its name, each of `arguments` (which must outlive the
+// result), and a null pointer.
+inline std::vector<char*> ArgumentVector(std::vector<std::string>* arguments) {
+  static char program[] = "sumwright";
+  std::vector<char*> argv = {program};
+  for (std::string& argument : *arguments) {
+    argv.push_back(&argument[0]);
+  }
+  argv.push_back(nullptr);
+  return argv;
+}
+
+// A directory of this run's own under /tmp, made at the first call; the same one afterwards.
+inline const std::string& WorkDirectory() {
+  static std::string directory;
+  if (directory.empty()) {
+    char pattern[] = "/tmp/swfuzzXXXXXX";  // No "-" in it: a token holding one is an option.
+    if (mkdtemp(pattern) == nullptr) {
+      std::abort();
+    }
+    directory = pattern;
+  }
+  return directory;
+}
 
 // True when a view handed out by a field accessor lies inside the line it was taken from.
 inline bool InsideLine(std::string_view view, const char* line, size_t length) {

@@ -22,11 +22,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         IntelHexLine record{};
         FuzzCheck(ReadIntelHexLine(copy.text(), copy.length, &state, &field, &record),
                   "a line the scan accepted is accepted when read again in order");
-        FuzzCheck(record.text == copy.text() && record.length == copy.length,
-                  "a record holds its line");
-        FuzzCheck(record.type == scanned.type && record.address == scanned.address &&
-                      record.placement == scanned.placement,
-                  "reading a line again in order gives the record the scan gave");
+        CheckReadAgain(record, copy, scanned);
         IntelHexLine unplaced{};
         FuzzCheck(ReadIntelHexLine(copy.text(), copy.length, &before, nullptr, &unplaced) &&
                       unplaced.type == record.type && unplaced.address == record.address,

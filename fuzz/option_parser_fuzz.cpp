@@ -16,18 +16,6 @@
 
 namespace {
 
-std::string& WorkDirectory() {
-  static std::string directory;
-  if (directory.empty()) {
-    char pattern[] = "/tmp/swfuzzXXXXXX";  // No "-" in it: a token holding one is an option.
-    if (mkdtemp(pattern) == nullptr) {
-      std::abort();
-    }
-    directory = pattern;
-  }
-  return directory;
-}
-
 // A -subcommand token names the fuzzed file (or one that does not exist), never an arbitrary
 // file of the machine such as an endless device.
 std::string ConfineSubcommand(const std::string& token) {
@@ -40,7 +28,8 @@ std::string ConfineSubcommand(const std::string& token) {
     return token;
   }
   bool missing = (static_cast<unsigned char>(token[equals + 1]) & 1) != 0;
-  return token.substr(0, equals + 1) + WorkDirectory() + (missing ? "/missing.txt" : "/sub.txt");
+  return token.substr(0, equals + 1) + sumwright::WorkDirectory() +
+         (missing ? "/missing.txt" : "/sub.txt");
 }
 
 // An item made only of "-" characters ends the process with an internal error by design;
@@ -91,13 +80,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     start = end + 1;
   }
   // The program name, then at least one argument: without one the usage text ends the process.
-  std::vector<char*> argv;
-  std::string program = "sumwright";
-  argv.push_back(&program[0]);
-  for (std::string& token : tokens) {
-    argv.push_back(&token[0]);
-  }
-  argv.push_back(nullptr);
+  std::vector<char*> argv = ArgumentVector(&tokens);
 
   OptionState state;
   QuietStandardError quiet;

@@ -20,11 +20,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         SRecordLine record{};
         FuzzCheck(ReadSRecordLine(copy.text(), copy.length, &field, &record),
                   "a line the scan accepted is accepted when read again in order");
-        FuzzCheck(record.text == copy.text() && record.length == copy.length,
-                  "a record holds its line");
-        FuzzCheck(record.type == scanned.type && record.address == scanned.address &&
-                      record.placement == scanned.placement,
-                  "reading a line again in order gives the record the scan gave");
+        CheckReadAgain(record, copy, scanned);
         SRecordLine unplaced{};
         FuzzCheck(ReadSRecordLine(copy.text(), copy.length, nullptr, &unplaced) &&
                       unplaced.type == record.type && unplaced.address == record.address,

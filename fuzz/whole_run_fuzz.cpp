@@ -17,18 +17,6 @@
 
 namespace {
 
-std::string& WorkDirectory() {
-  static std::string directory;
-  if (directory.empty()) {
-    char pattern[] = "/tmp/swfuzzXXXXXX";  // No "-" in it: a token holding one is an option.
-    if (mkdtemp(pattern) == nullptr) {
-      std::abort();
-    }
-    directory = pattern;
-  }
-  return directory;
-}
-
 uint32_t TakeBytes(const uint8_t** data, size_t* size, size_t count) {
   uint32_t value = 0;
   for (size_t i = 0; i<count&& * size> 0; ++i) {
@@ -57,7 +45,7 @@ bool ReadFile(const std::string& name, std::string* text) {
 // The names in the work directory other than "." and "..".
 std::vector<std::string> DirectoryEntries() {
   std::vector<std::string> names;
-  DIR* directory = opendir(WorkDirectory().c_str());
+  DIR* directory = opendir(sumwright::WorkDirectory().c_str());
   if (directory == nullptr) {
     std::abort();
   }
@@ -73,13 +61,7 @@ std::vector<std::string> DirectoryEntries() {
 
 // One run of the program with a fresh Application, as the entry function does it.
 bool RunProgram(std::vector<std::string> arguments) {
-  std::vector<char*> argv;
-  std::string program = "sumwright";
-  argv.push_back(&program[0]);
-  for (std::string& argument : arguments) {
-    argv.push_back(&argument[0]);
-  }
-  argv.push_back(nullptr);
+  std::vector<char*> argv = sumwright::ArgumentVector(&arguments);
   auto application = std::make_unique<sumwright::Application>();
   sumwright::QuietStandardError quiet;
   return application->Run(static_cast<int>(argv.size() - 1), argv.data());
@@ -95,7 +77,7 @@ std::string AfterFirstLine(const std::string& text) {
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   using sumwright::FuzzCheck;
-  const std::string directory = WorkDirectory();
+  const std::string directory = sumwright::WorkDirectory();
   const std::string inputName = directory + "/in.hex";
   const std::string outputName = directory + "/out.hex";
   const std::string againName = directory + "/again.hex";

@@ -3,12 +3,13 @@
 
 #include <gtest/gtest.h>
 
+#include "support/expected_messages.h"
+
 namespace sumwright {
 namespace {
 
 TEST(Messages, InternalErrorPrintsCategoryLocationAndNullTextThenEndsWithStatusOne) {
-  EXPECT_EXIT(ReportInternalError(kTextMemory), testing::ExitedWithCode(1),
-              "^\\*\\* L4000 \\(-\\) Internal error : \"\\(\"4\"\\)\" \"105\" / \"\\(null\\)\"\n$");
+  EXPECT_EXIT(ReportInternalError(kTextMemory), testing::ExitedWithCode(1), Exactly(L4000(4, 105)));
 }
 
 TEST(Messages, FormatsAddressesAsEightUpperCaseDigits) {

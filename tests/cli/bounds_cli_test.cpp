@@ -10,15 +10,13 @@
 #include <vector>
 
 #include "support/cli_run.h"
+#include "support/expected_messages.h"
 #include "support/temp_dir.h"
 
 namespace sumwright {
 namespace {
 
 constexpr char kImage[] = ":0B000000313233343536373839FFFF1A\n:00000001FF\n";
-constexpr char kOutOfBounds[] = "** L4000 (-) Internal error : \"(\"0\")\" \"429\" / \"(null)\"\n";
-constexpr char kCompleted[] =
-    "** L0500 (I) Generated CRC code at \"0x00000009\"\n\nSumwright Completed\n";
 // D64E: the published CRC-16/GENIBUS check value of "123456789".
 constexpr char kOutput[] = ":0B000000313233343536373839D64EF4\n:00000001FF\n";
 
@@ -62,11 +60,11 @@ TEST(CliBounds, SubcommandFileBeyondItsBoundsIsRefusedBeforeItIsRead) {
     CliRun run = RunSumwright(dir, {"-subcommand=opts.txt", "-crc=9=0-8", "-output=out.hex"});
     if (c.accepted) {
       EXPECT_EQ(0, run.status);
-      EXPECT_EQ(Banner() + kCompleted, run.messages);
+      EXPECT_EQ(Banner() + L0500(9) + kCompletedEnd, run.messages);
       EXPECT_EQ(kOutput, dir.Read("out.hex"));
     } else {
       EXPECT_EQ(1, run.status);
-      EXPECT_EQ(Banner() + kOutOfBounds, run.messages);
+      EXPECT_EQ(Banner() + L4000(0, 429), run.messages);
       EXPECT_EQ("app.hex\nopts.txt\n", dir.Listing());
     }
   }
@@ -95,7 +93,7 @@ TEST(CliBounds, SubcommandSourceThatNeverEndsIsCutOffAtTheBound) {
   feeder.join();
   close(feed);
   EXPECT_EQ(1, run.status);
-  EXPECT_EQ(Banner() + kOutOfBounds, run.messages);
+  EXPECT_EQ(Banner() + L4000(0, 429), run.messages);
   EXPECT_EQ("app.hex\nzero\n", dir.Listing());
 }
 
@@ -123,7 +121,7 @@ TEST(CliPosixBounds, OutOfMemoryWhileReadingASubcommandFileIsAnInternalError) {
   setup.before = "ulimit -v 16384";
   CliRun run = RunSumwright(dir, {"-subcommand=opts.txt", "-crc=9=0-8", "-output=out.hex"}, setup);
   EXPECT_EQ(1, run.status);
-  EXPECT_EQ(Banner() + kOutOfBounds, run.messages);
+  EXPECT_EQ(Banner() + L4000(0, 429), run.messages);
   EXPECT_EQ("app.hex\nopts.txt\n", dir.Listing());
 }
 #endif

@@ -53,10 +53,14 @@ std::string DescendingBlocks(bool intelHex) {
   return text + (intelHex ? ":00000001FF\n" : "S70500000000FA\n");
 }
 
+// The arguments of a run over all the records of `input`.
+std::vector<std::string> Arguments(const std::string& input) {
+  return {input, "-crc=FFFFF0=0-13FFFF", "-output=out"};
+}
+
 // The output file "out" of a run that must have completed; removed for the next run.
-std::string OutputOf(const TempDir& dir, const std::vector<std::string>& arguments,
-                     const CliRun& run) {
-  EXPECT_EQ(0, run.status) << arguments[0] << "\n" << run.messages;
+std::string OutputOf(const TempDir& dir, const CliRun& run) {
+  EXPECT_EQ(0, run.status) << run.messages;
   std::string output = dir.Read("out");
   std::remove(dir.Path("out").c_str());
   return output;
@@ -70,18 +74,13 @@ TEST(CliInputSource, PipeGivesTheOutputOfTheFile) {
   for (bool intelHex : {true, false}) {
     TempDir dir;
     dir.Write("app", DescendingBlocks(intelHex));
-    const std::vector<std::string> options = {"-crc=FFFFF0=0-13FFFF", "-output=out"};
-    std::vector<std::string> fromFile = {"app"};
-    fromFile.insert(fromFile.end(), options.begin(), options.end());
-    CliRun fileRun = RunSumwright(dir, fromFile);
-    std::string expected = OutputOf(dir, fromFile, fileRun);
-    std::vector<std::string> fromPipe = {"/dev/stdin"};
-    fromPipe.insert(fromPipe.end(), options.begin(), options.end());
+    CliRun fileRun = RunSumwright(dir, Arguments("app"));
+    std::string expected = OutputOf(dir, fileRun);
     CliSetup pipe;
     pipe.pipedInput = "app";
-    CliRun pipeRun = RunSumwright(dir, fromPipe, pipe);
+    CliRun pipeRun = RunSumwright(dir, Arguments("/dev/stdin"), pipe);
     EXPECT_EQ(fileRun.messages, pipeRun.messages);
-    EXPECT_TRUE(expected == OutputOf(dir, fromPipe, pipeRun)) << "Intel HEX " << intelHex;
+    EXPECT_TRUE(expected == OutputOf(dir, pipeRun)) << "Intel HEX " << intelHex;
     EXPECT_EQ("app\n", dir.Listing());
   }
 }
@@ -122,18 +121,13 @@ TEST(CliInputSource, FifoGivesTheOutputOfTheFile) {
     const std::string text = DescendingBlocks(intelHex);
     dir.Write("app", text);
     ASSERT_EQ(0, mkfifo(dir.Path("app.fifo").c_str(), 0600));
-    const std::vector<std::string> options = {"-crc=FFFFF0=0-13FFFF", "-output=out"};
-    std::vector<std::string> fromFile = {"app"};
-    fromFile.insert(fromFile.end(), options.begin(), options.end());
-    CliRun fileRun = RunSumwright(dir, fromFile);
-    std::string expected = OutputOf(dir, fromFile, fileRun);
-    std::vector<std::string> fromFifo = {"app.fifo"};
-    fromFifo.insert(fromFifo.end(), options.begin(), options.end());
+    CliRun fileRun = RunSumwright(dir, Arguments("app"));
+    std::string expected = OutputOf(dir, fileRun);
     std::thread feeder(FeedFifo, dir.Path("app.fifo"), text);
-    CliRun fifoRun = RunSumwright(dir, fromFifo);
+    CliRun fifoRun = RunSumwright(dir, Arguments("app.fifo"));
     feeder.join();
     EXPECT_EQ(fileRun.messages, fifoRun.messages);
-    EXPECT_TRUE(expected == OutputOf(dir, fromFifo, fifoRun)) << "Intel HEX " << intelHex;
+    EXPECT_TRUE(expected == OutputOf(dir, fifoRun)) << "Intel HEX " << intelHex;
     EXPECT_EQ("app\napp.fifo\n", dir.Listing());
   }
 }

@@ -6,14 +6,13 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include <algorithm>
 #include <cstdio>
-#include <filesystem>
 #include <fstream>
 #include <string>
 #include <vector>
 
 #include "support/cli_run.h"
+#include "support/expected_messages.h"
 #include "support/temp_dir.h"
 
 namespace sumwright {
@@ -30,17 +29,10 @@ constexpr char kWithCrc[] =
     ":10001000101112131415161718191A1B1C1D1E1F68\n"
     ":02FFFE00307859\n"
     ":00000001FF\n";
-constexpr char kCompleted[] =
-    "** L0500 (I) Generated CRC code at \"0x0000FFFE\"\n\nSumwright Completed\n";
-constexpr char kAbort[] = "\nSumwright Abort\n";
 constexpr char kOld[] = "previous output\n";
 
 std::vector<std::string> Arguments(const std::string& output) {
   return {"app.hex", "-crc=FFFE=0-FFFD", "-output=" + output};
-}
-
-std::string L3300(const std::string& name) {
-  return "** L3300 (F) Cannot Open File : \"" + name + "\"\n";
 }
 
 // What lstat tells of a name: its kind, permission bits, owner and group.
@@ -66,20 +58,6 @@ std::string LinkTarget(const std::string& path) {
   return length < 0 ? "" : std::string(text, static_cast<size_t>(length));
 }
 
-// The names in a directory, sorted, one a line.
-std::string Entries(const std::string& directory) {
-  std::vector<std::string> names;
-  for (const auto& entry : std::filesystem::directory_iterator(directory)) {
-    names.push_back(entry.path().filename().string());
-  }
-  std::sort(names.begin(), names.end());
-  std::string listing;
-  for (const auto& name : names) {
-    listing += name + "\n";
-  }
-  return listing;
-}
-
 // Everything the other end of a pipe or socket holds now, up to its end.
 std::string ReadAvailable(int descriptor) {
   std::string received;
@@ -93,12 +71,12 @@ std::string ReadAvailable(int descriptor) {
 
 void ExpectCompleted(const CliRun& run, const std::string& messages = "") {
   EXPECT_EQ(0, run.status);
-  EXPECT_EQ(Banner() + messages + kCompleted, run.messages);
+  EXPECT_EQ(Banner() + messages + L0500(0xFFFE) + kCompletedEnd, run.messages);
 }
 
 void ExpectRefused(const CliRun& run, const std::string& name) {
   EXPECT_EQ(1, run.status);
-  EXPECT_EQ(Banner() + L3300(name) + kAbort, run.messages);
+  EXPECT_EQ(Banner() + L3300(name) + kAbortEnd, run.messages);
 }
 
 TEST(CliOutputStream, FifoIsWrittenIntoOnlyWhenItHasAReader) {
@@ -295,8 +273,7 @@ TEST(CliOutputReplace, ExistingFileKeepsItsLinkModeOwnerAndGroup) {
     }
     // No temporary file is left, beside the output or beside the link's target.
     EXPECT_EQ(c.link != nullptr ? "app.hex\nl.hex\nsub\n" : "app.hex\no.hex\nsub\n", dir.Listing());
-    EXPECT_EQ(c.link != nullptr ? std::string(c.checked).substr(4) + "\n" : "",
-              Entries(dir.Path("sub")));
+    EXPECT_EQ(c.link != nullptr ? std::string(c.checked).substr(4) + "\n" : "", dir.Listing("sub"));
   }
 }
 
@@ -393,7 +370,7 @@ TEST(CliOutputReplace, PlantedLinkIsFollowedOnlyWhereAnOpenForWritingWould) {
     EXPECT_EQ(kWithCrc, dir.Read("victim.hex"));
   }
   EXPECT_EQ("../victim.hex", LinkTarget(dir.Path("shared/out.hex")));
-  EXPECT_EQ("out.hex\n", Entries(dir.Path("shared")));
+  EXPECT_EQ("out.hex\n", dir.Listing("shared"));
   EXPECT_EQ("app.hex\nshared\nvictim.hex\n", dir.Listing());
 }
 

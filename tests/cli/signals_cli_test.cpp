@@ -9,6 +9,7 @@
 #include <string>
 
 #include "support/cli_run.h"
+#include "support/expected_messages.h"
 #include "support/temp_dir.h"
 
 namespace sumwright {
@@ -18,7 +19,6 @@ constexpr char kFirstLines[] =
     ":10000000000102030405060708090A0B0C0D0E0F78\n"
     ":10001000101112131415161718191A1B1C1D1E1F68\n";
 constexpr char kOld[] = "previous output\n";
-constexpr char kInterrupted[] = "** L3410 (F) Interrupt by user";
 
 // The state letter of a process ("S" while it waits in a system call), "" once it is gone.
 std::string ProcessState(pid_t pid) {
@@ -102,7 +102,7 @@ TEST(CliPosixSignals, RequestToEndRemovesTheTemporaryFile) {
     EXPECT_EQ(kOld, dir.Read("out.hex"));
     if (c.caught) {
       EXPECT_EQ(1, run.status);
-      EXPECT_EQ(Banner() + kInterrupted, run.messages);
+      EXPECT_EQ(Banner() + kL3410, run.messages);
       EXPECT_EQ("in.hex\nout.hex\n", dir.Listing());
     } else {
       // What is left says whose it is and that it may be deleted.

@@ -7,6 +7,8 @@
 #include <string>
 #include <vector>
 
+#include "support/image_model.h"
+
 namespace sumwright {
 namespace {
 
@@ -63,9 +65,11 @@ TEST(CrcAlgorithms, CcittRegisterBeforeComplementIsIbm3740Value) {
   EXPECT_EQ(0x29B1u, CcittUpdate(state.crcRegister, Bytes("123456789"), 9));
 }
 
+// Codes that name no algorithm.
+const CrcAlgorithm kUnknown = static_cast<CrcAlgorithm>(2);
+const CrcAlgorithm kNegative = static_cast<CrcAlgorithm>(-1);
+
 TEST(CrcAlgorithms, SelectAlgorithmSetsInitialRegisterOrRefusesUnknownCodes) {
-  const CrcAlgorithm kUnknown = static_cast<CrcAlgorithm>(2);
-  const CrcAlgorithm kNegative = static_cast<CrcAlgorithm>(-1);
   struct Case {
     CrcAlgorithm code;
     bool ok;
@@ -85,8 +89,6 @@ TEST(CrcAlgorithms, SelectAlgorithmSetsInitialRegisterOrRefusesUnknownCodes) {
 }
 
 TEST(CrcAlgorithms, TakeResultComplementsOnlyCcittAndRefusesUnknownCodes) {
-  const CrcAlgorithm kUnknown = static_cast<CrcAlgorithm>(2);
-  const CrcAlgorithm kNegative = static_cast<CrcAlgorithm>(-1);
   struct Case {
     CrcAlgorithm code;
     uint32_t crcRegister;
@@ -106,24 +108,8 @@ TEST(CrcAlgorithms, TakeResultComplementsOnlyCcittAndRefusesUnknownCodes) {
 }
 
 TEST(CrcAlgorithms, TableFormEqualsReferenceOnRandomData) {
-  std::mt19937 random(20261207);
-  std::vector<size_t> lengths = {0, 1, 7, 8, 9, 15, 16, 17, 65534, 65535, 65536, 65537};
-  for (int i = 0; i < 40; ++i) {
-    lengths.push_back(std::uniform_int_distribution<size_t>(0, 70000)(random));
-  }
-  for (size_t length : lengths) {
-    std::vector<uint8_t> bytes(length);
-    for (uint8_t& b : bytes) {
-      b = static_cast<uint8_t>(random());
-    }
-    uint32_t start = random() & 0xFFFFu;
-    EXPECT_EQ(CcittUpdateBitwise(start, bytes.data(), length),
-              CcittUpdate(start, bytes.data(), length))
-        << length;
-    EXPECT_EQ(Crc16UpdateBitwise(start, bytes.data(), length),
-              Crc16Update(start, bytes.data(), length))
-        << length;
-  }
+  ExpectSameAsBitwise(CcittUpdate, Crc16Update,
+                      {0, 1, 7, 8, 9, 15, 16, 17, 65534, 65535, 65536, 65537}, 20261207);
 }
 
 TEST(CrcAlgorithms, UpdatesInPiecesEqualOnePass) {

@@ -3,11 +3,11 @@
 
 #include <gtest/gtest.h>
 
-#include <random>
 #include <vector>
 
 #include "crc/crc_algorithms.h"
 #include "options/option_state.h"
+#include "support/image_model.h"
 
 namespace sumwright {
 namespace {
@@ -16,27 +16,11 @@ TEST(CrcClmul, EqualsReferenceOnRandomDataOfEveryShortAndSomeLongLengths) {
   if (!ClmulAvailable()) {
     GTEST_SKIP() << "no carry-less multiply on this processor";
   }
-  std::mt19937 random(64);
   std::vector<size_t> lengths = {65534, 65535, 65536, 65537};
   for (size_t length = 0; length <= 300; ++length) {
     lengths.push_back(length);
   }
-  for (int i = 0; i < 40; ++i) {
-    lengths.push_back(std::uniform_int_distribution<size_t>(0, 70000)(random));
-  }
-  for (size_t length : lengths) {
-    std::vector<uint8_t> bytes(length);
-    for (uint8_t& b : bytes) {
-      b = static_cast<uint8_t>(random());
-    }
-    uint32_t start = random() & 0xFFFFu;
-    ASSERT_EQ(CcittUpdateBitwise(start, bytes.data(), length),
-              CcittUpdateClmul(start, bytes.data(), length))
-        << length << " bytes from " << start;
-    ASSERT_EQ(Crc16UpdateBitwise(start, bytes.data(), length),
-              Crc16UpdateClmul(start, bytes.data(), length))
-        << length << " bytes from " << start;
-  }
+  ExpectSameAsBitwise(CcittUpdateClmul, Crc16UpdateClmul, lengths, 64);
 }
 
 TEST(CrcClmul, RunsOfOneValueEqualReference) {

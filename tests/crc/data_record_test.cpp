@@ -4,11 +4,9 @@
 #include <gtest/gtest.h>
 
 #include <string>
-#include <type_traits>
 #include <vector>
 
-#include "input/intel_hex_reader.h"
-#include "input/s_record_reader.h"
+#include "support/image_model.h"
 #include "support/pipeline_run.h"
 
 namespace sumwright {
@@ -16,28 +14,18 @@ namespace {
 
 // One line as the reader of its form reads it, far from the code field.
 template <typename Line>
-Line ReadLine(const std::string& text) {
+Line ReadFar(const std::string& text) {
   Line line{};
+  ExtendedAddressState state;
   CodeField field{kFarCodeAddress, false};
-  bool read;
-  if constexpr (std::is_same_v<Line, IntelHexLine>) {
-    ExtendedAddressState state;
-    read = ReadIntelHexLine(text.data(), text.size(), &state, &field, &line);
-  } else {
-    read = ReadSRecordLine(text.data(), text.size(), &field, &line);
-  }
-  EXPECT_TRUE(read) << text;
+  EXPECT_TRUE(ReadLine(text, &state, &field, &line)) << text;
   return line;
 }
 
 // The records of `lines`, scanned far from the code field.
 ScanRun Scan(const std::vector<std::string>& lines) {
-  std::string text;
-  for (const std::string& line : lines) {
-    text += line + "\n";
-  }
-  ScanRun run = ScanText(text, kFarCodeAddress);
-  EXPECT_TRUE(run.accepted) << text;
+  ScanRun run = ScanText(Lines(lines), kFarCodeAddress);
+  EXPECT_TRUE(run.accepted) << lines[0];
   return run;
 }
 
@@ -112,7 +100,7 @@ TEST(DataRecord, FieldsAgreeWithTheRecordAccessors) {
       ":0400000031323334CC", ":020000003132333435", ":04000000313200", ":0400000000", ":040000003",
       ":04000000",           ":0A00000031",         ":FF000000ab",     ":0000000000"};
   for (const std::string& line : intelHex) {
-    IntelHexLine read = ReadLine<IntelHexLine>(line);
+    IntelHexLine read = ReadFar<IntelHexLine>(line);
     uint32_t count = 0;
     std::string_view digits;
     ASSERT_TRUE(ByteCount(read, &count)) << line;
@@ -130,7 +118,7 @@ TEST(DataRecord, FieldsAgreeWithTheRecordAccessors) {
       "S1070000313233343F",   "S10600003132333FF",  "S1030000FC",     "S10300003",
       "S2080000003132333400", "S30900000000313233", "S3050000000012", "S307000000003132"};
   for (const std::string& line : sRecords) {
-    SRecordLine read = ReadLine<SRecordLine>(line);
+    SRecordLine read = ReadFar<SRecordLine>(line);
     std::string_view digits;
     ASSERT_TRUE(DataText(read, &digits)) << line;
     DataRecord record{};

@@ -7,7 +7,7 @@
 #include <random>
 #include <string>
 
-#include "base/interrupt.h"
+#include "support/expected_messages.h"
 #include "support/image_model.h"
 #include "support/pipeline_run.h"
 #include "support/temp_dir.h"
@@ -19,8 +19,7 @@
 namespace sumwright {
 namespace {
 
-const char kL3315[] = "** L3315 (F) Invalid \"CRC Code\" Location \n";
-const char kInvalidFormat[] = "** L3304 (F) Invalid file format : \"in.hex\"\n";
+const std::string kInvalidFormat = L3304("in.hex");
 
 // The scan reads 256 KiB at a time; the first read also fills the room kept for a line carried
 // over to the next chunk (522 characters and a carriage return), so it ends 523 bytes later.
@@ -36,14 +35,6 @@ std::string Texts(const ScanRun& run) {
   std::string texts;
   for (const ScannedRecord& record : run.records) {
     texts += record.text + "\n";
-  }
-  return texts;
-}
-
-std::string Texts(const ImageText& image) {
-  std::string texts;
-  for (const std::string& line : image.lines) {
-    texts += line + "\n";
   }
   return texts;
 }
@@ -97,7 +88,7 @@ TEST(InputScan, LineOf522CharactersIsOneRecord) {
   const std::string header = "S0" + std::string(520, 'A');
   run = ScanText(header + "\n", 0x100);
   EXPECT_TRUE(run.accepted);
-  EXPECT_EQ("00 00000000 Before |" + header + "|\n", RecordRows(run));
+  EXPECT_EQ("S0 00000000 Before |" + header + "|\n", RecordRows(run));
 }
 
 TEST(InputScan, LineEndsBlankLinesAndTheLastLine) {
@@ -127,8 +118,8 @@ TEST(InputScan, LineEndsBlankLinesAndTheLastLine) {
       {"a carriage return inside a line stays", ":00000001F\rF\n", "\n",
        "01 00000000 After |:00000001F\rF|\n"},
       {"S-records with CR LF", "S0030000FC\r\nS1051000AAFF\r\n\r\nS9031000EC\r\n", "\r\n",
-       "00 00000000 Before |S0030000FC|\n01 00001000 After |S1051000AAFF|\n"
-       "09 00000000 After |S9031000EC|\n"},
+       "S0 00000000 Before |S0030000FC|\nS1 00001000 After |S1051000AAFF|\n"
+       "S9 00000000 After |S9031000EC|\n"},
   };
   for (const Case& c : cases) {
     ScanRun run = ScanText(c.contents, 0x100);
@@ -153,7 +144,7 @@ TEST(InputScan, LinesAndLineEndsAcrossChunkBoundaries) {
         ScanRun run = ScanText(image.text, kFarCodeAddress);
         EXPECT_TRUE(run.accepted) << lineFeed << run.messages;
         EXPECT_EQ(lineEnd, run.lineEnd);
-        EXPECT_EQ(Texts(image), Texts(run)) << "line feed at " << lineFeed;
+        EXPECT_EQ(Lines(image.lines), Texts(run)) << "line feed at " << lineFeed;
       }
     }
   }
@@ -172,7 +163,7 @@ TEST(InputScan, LongestLinesAtAChunkBoundary) {
         ScanRun run = ScanText(image.text, kFarCodeAddress);
         if (line == &kLine522) {
           EXPECT_TRUE(run.accepted) << lineFeed << run.messages;
-          EXPECT_EQ(Texts(image), Texts(run)) << "line feed at " << lineFeed;
+          EXPECT_EQ(Lines(image.lines), Texts(run)) << "line feed at " << lineFeed;
         } else {
           EXPECT_FALSE(run.accepted) << lineFeed;
           EXPECT_EQ(kInvalidFormat, run.messages) << "line feed at " << lineFeed;
@@ -214,20 +205,25 @@ TEST(InputScan, OverlongBlankLinesAreSkipped) {
 }
 
 TEST(InputScan, FirstCharacterDecidesTheFormOfEveryLine) {
-  ScanRun intel = ScanText(":0100000011EE\nS00000001FF\nX00000001FF\n", 0x100);
-  EXPECT_TRUE(intel.accepted);
-  EXPECT_EQ(IntelHex, intel.format);
-  EXPECT_EQ(
-      "00 00000000 Before |:0100000011EE|\n01 00000000 After |S00000001FF|\n"
-      "01 00000000 After |X00000001FF|\n",
-      RecordRows(intel));
-  ScanRun sRecords = ScanText("S1051000AAFF\n:1031000EC\ns1051002BBFF\n", 0x100);
-  EXPECT_TRUE(sRecords.accepted);
-  EXPECT_EQ(SRecord, sRecords.format);
-  EXPECT_EQ(
-      "01 00001000 After |S1051000AAFF|\n01 00001000 After |:1031000EC|\n"
-      "01 00001002 After |s1051002BBFF|\n",
-      RecordRows(sRecords));
+  struct Case {
+    const char* contents;
+    FileFormat format;
+    const char* records;
+  };
+  const Case cases[] = {
+      {":0100000011EE\nS00000001FF\nX00000001FF\n", IntelHex,
+       "00 00000000 Before |:0100000011EE|\n01 00000000 After |S00000001FF|\n"
+       "01 00000000 After |X00000001FF|\n"},
+      {"S1051000AAFF\n:1031000EC\ns1051002BBFF\n", SRecord,
+       "S1 00001000 After |S1051000AAFF|\nS1 00001000 After |:1031000EC|\n"
+       "S1 00001002 After |s1051002BBFF|\n"},
+  };
+  for (const Case& c : cases) {
+    ScanRun run = ScanText(c.contents, 0x100);
+    EXPECT_TRUE(run.accepted) << c.contents;
+    EXPECT_EQ(c.format, run.format) << c.contents;
+    EXPECT_EQ(c.records, RecordRows(run));
+  }
 }
 
 TEST(InputScan, NoRecordTypeEndsTheScan) {
@@ -247,8 +243,7 @@ TEST(InputScan, NoRecordTypeEndsTheScan) {
        "01 00000000 After |:00000001FF|\n01 00000000 After |:00000001FF|\n"},
       // A refused line ends the scan without a batch: no record of it is written.
       {"bad type after the end-of-file record", ":00000001FF\n:0000000600\n", false, "", ""},
-      {"type FF after the end-of-file record", ":00000001FF\n:020000FF0000FF\n", false,
-       "** L2008 (E) Invalid address record type \"Valdane Extended\"\n", ""},
+      {"type FF after the end-of-file record", ":00000001FF\n:020000FF0000FF\n", false, kL2008, ""},
       {"S5 after the termination record", "S9031000EC\nS5030001FB\n", false, "", ""},
   };
   for (const Case& c : cases) {
@@ -260,10 +255,12 @@ TEST(InputScan, NoRecordTypeEndsTheScan) {
 }
 
 TEST(InputScan, CodeFieldMustBeWhollyOutsideInsideOrSplitInFileOrder) {
-  // Code field at 0x0F and 0x10.
+  // Intel HEX records at 00-0F, 10-1F and 100-103, and S-records at FFC-FFF and 1000-1003.
   const std::string first = ":10000000000102030405060708090A0B0C0D0E0F78\n";
   const std::string second = ":10001000101112131415161718191A1B1C1D1E1F68\n";
   const std::string other = ":04010000AABBCCDDF2\n";
+  const std::string sFirst = "S1070FFCAABBCCDDxx\n";
+  const std::string sSecond = "S10710001122334455\n";
   struct Case {
     const char* name;
     uint32_t code;
@@ -283,6 +280,12 @@ TEST(InputScan, CodeFieldMustBeWhollyOutsideInsideOrSplitInFileOrder) {
        "SplitFirst SplitSecond SplitFirst"},
       {"second split completed", 0x0F, first + second + first + second, true, "",
        "SplitFirst SplitSecond SplitFirst SplitSecond"},
+      {"S-records split", 0xFFF, sFirst + "S9031000EC\n" + sSecond, true, "",
+       "SplitFirst After SplitSecond"},
+      // The S-record reader refuses the line without a message of its own.
+      {"S-records split in the wrong order", 0xFFF, sSecond + sFirst, false, "", ""},
+      {"S-records split left open", 0xFFF, sFirst + "S9031000EC\n", false, kL3315,
+       "SplitFirst After"},
   };
   for (const Case& c : cases) {
     ScanRun run = ScanText(c.contents, c.code);
@@ -296,78 +299,36 @@ TEST(InputScan, CodeFieldMustBeWhollyOutsideInsideOrSplitInFileOrder) {
   }
 }
 
-TEST(InputScan, SplitCodeFieldInSRecords) {
-  const std::string first = "S1070FFCAABBCCDDxx\n";
-  const std::string second = "S10710001122334455\n";
-  struct Case {
-    const char* name;
-    std::string contents;
-    bool accepted;
-    std::string messages;
-  };
-  const Case cases[] = {
-      {"split", first + "S9031000EC\n" + second, true, ""},
-      {"wrong order fails without a message", second + first, false, ""},
-      {"left open at the end", first + "S9031000EC\n", false, kL3315},
-  };
-  for (const Case& c : cases) {
-    ScanRun run = ScanText(c.contents, 0x0FFF);
-    EXPECT_EQ(c.accepted, run.accepted) << c.name;
-    EXPECT_EQ(c.messages, run.messages) << c.name;
-  }
-}
-
 // The sample files were written by peer tools from one image with four blocks of 12 bytes;
 // the peer reads the blocks back as FFF8-10003, 12340-1234B, 7FFF0-7FFFB and ABCD1230-ABCD123B.
 TEST(InputScan, FilesOfPeerToolsGiveTheirAddresses) {
-  // Code address 0x12347: the last byte of the record at 12340.
-  ByteSource intel;
-  ASSERT_TRUE(OpenSourceFile(SUMWRIGHT_TEST_DATA "/extended_linear_addressing.hex", &intel));
-  ScanRun intelRun = ScanSource(&intel, "extended_linear_addressing.hex", 0x12347);
-  ASSERT_TRUE(intelRun.accepted);
-  std::string rows;
-  for (const ScannedRecord& record : intelRun.records) {
-    char row[48];
-    std::snprintf(row, sizeof row, "%02X %08X %s\n", record.type, record.address,
-                  PlacementName(record.placement));
-    rows += row;
+  struct Case {
+    const char* name;
+    const char* rows;
+  };
+  const Case cases[] = {
+      {"extended_linear_addressing.hex",
+       "04 00000000 Before\n00 0000FFF8 Before\n04 00010000 Before\n00 00010000 Before\n"
+       "00 00012340 SplitFirst\n00 00012348 SplitSecond\n04 00070000 After\n00 0007FFF0 After\n"
+       "00 0007FFF8 After\n04 ABCD0000 After\n00 ABCD1230 After\n00 ABCD1238 After\n"
+       "01 00000000 After\n"},
+      {"s3_records_over_64k.s37",
+       "S0 00000000 Before\nS3 0000FFF8 Before\nS3 00010000 Before\nS3 00012340 SplitFirst\n"
+       "S3 00012348 SplitSecond\nS3 0007FFF0 After\nS3 0007FFF8 After\nS3 ABCD1230 After\n"
+       "S3 ABCD1238 After\n"},
+  };
+  for (const Case& c : cases) {
+    ByteSource source;
+    ASSERT_TRUE(OpenSourceFile(std::string(SUMWRIGHT_TEST_DATA "/") + c.name, &source));
+    // Code address 0x12347: the last byte of the record at 12340.
+    ScanRun run = ScanSource(&source, c.name, 0x12347);
+    ASSERT_TRUE(run.accepted) << c.name;
+    std::string rows;
+    for (const ScannedRecord& record : run.records) {
+      rows += RecordRow(run.format, record.type, record.address, record.placement) + "\n";
+    }
+    EXPECT_EQ(c.rows, rows) << c.name;
   }
-  EXPECT_EQ(
-      "04 00000000 Before\n00 0000FFF8 Before\n04 00010000 Before\n00 00010000 Before\n00 00012340 "
-      "SplitFirst\n"
-      "00 00012348 SplitSecond\n04 00070000 After\n00 0007FFF0 After\n00 0007FFF8 After\n04 "
-      "ABCD0000 After\n"
-      "00 ABCD1230 After\n00 ABCD1238 After\n01 00000000 After\n",
-      rows);
-
-  ByteSource sRecords;
-  ASSERT_TRUE(OpenSourceFile(SUMWRIGHT_TEST_DATA "/s3_records_over_64k.s37", &sRecords));
-  ScanRun sRun = ScanSource(&sRecords, "s3_records_over_64k.s37", 0x12347);
-  ASSERT_TRUE(sRun.accepted);
-  rows.clear();
-  for (const ScannedRecord& record : sRun.records) {
-    char row[48];
-    std::snprintf(row, sizeof row, "S%X %08X %s\n", record.type, record.address,
-                  PlacementName(record.placement));
-    rows += row;
-  }
-  EXPECT_EQ(
-      "S0 00000000 Before\nS3 0000FFF8 Before\nS3 00010000 Before\nS3 00012340 SplitFirst\nS3 "
-      "00012348 SplitSecond\n"
-      "S3 0007FFF0 After\nS3 0007FFF8 After\nS3 ABCD1230 After\nS3 ABCD1238 After\n",
-      rows);
-}
-
-TEST(InputScan, CtrlCDuringTheScanEndsWithL3410) {
-  EXPECT_EXIT(
-      {
-        ByteSource source;
-        SourceFromText(":00000001FF\n", &source);
-        InputScan scan;
-        SetInterrupt(1);
-        OpenInputScan(&source, "in.hex", 0x100, &scan);
-      },
-      testing::ExitedWithCode(1), "^\\*\\* L3410 \\(F\\) Interrupt by user$");
 }
 
 }  // namespace

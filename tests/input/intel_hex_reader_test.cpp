@@ -5,38 +5,11 @@
 
 #include <string>
 
-#include "input/code_placement.h"
-#include "support/pipeline_run.h"
+#include "support/expected_messages.h"
+#include "support/record_reading.h"
 
 namespace sumwright {
 namespace {
-
-IntelHexLine Line(const std::string& text) {
-  return IntelHexLine{text.data(), 0, static_cast<uint16_t>(text.size()), 0,
-                      CodePlacement::Invalid};
-}
-
-// Reads the lines in order under one extended address state and one code field at `code`, or
-// without a code field (a second reading) when `place` is false; returns one line per record
-// read ("type address placement") and "refused" for a refused line, where reading stops.
-std::string ReadAll(uint32_t code, const std::vector<std::string>& texts, bool place = true) {
-  ExtendedAddressState state;
-  CodeField field{code, false};
-  std::string result;
-  for (const std::string& text : texts) {
-    IntelHexLine line{};
-    if (!ReadIntelHexLine(text.data(), text.size(), &state, place ? &field : nullptr, &line)) {
-      return result + "refused\n";
-    }
-    char row[64];
-    std::snprintf(row, sizeof row, "%02X %08X %s\n", line.type, line.address,
-                  PlacementName(line.placement));
-    result += row;
-    EXPECT_EQ(text.data(), line.text);
-    EXPECT_EQ(text.size(), line.length);
-  }
-  return result;
-}
 
 TEST(IntelHexFields, NumberFieldsAtFixedColumns) {
   struct Case {
@@ -76,7 +49,7 @@ TEST(IntelHexFields, NumberFieldsAtFixedColumns) {
   };
   for (const Case& c : cases) {
     std::string text = c.text;
-    IntelHexLine line = Line(text);
+    IntelHexLine line = LineOf<IntelHexLine>(text);
     uint32_t value = 0;
     EXPECT_EQ(c.typeOk, RecordType(line, &value)) << c.text;
     if (c.typeOk) {
@@ -98,12 +71,7 @@ TEST(IntelHexFields, NumberFieldsAtFixedColumns) {
 }
 
 TEST(IntelHexFields, DataTextRunsFromColumnTenToTheChecksum) {
-  struct Case {
-    const char* text;
-    bool ok;
-    const char* data;
-  };
-  const Case cases[] = {
+  ExpectDataTexts<IntelHexLine>({
       {":0400000001020304F2", true, "01020304"},
       {":04000000deadbeefF2", true, "deadbeef"},
       {":0400000001G20304F2", true, "01G20304"},
@@ -115,15 +83,7 @@ TEST(IntelHexFields, DataTextRunsFromColumnTenToTheChecksum) {
       {":00000001FF", false, ""},
       {":020000021000EC", false, ""},
       {":0000", false, ""},
-  };
-  for (const Case& c : cases) {
-    std::string text = c.text;
-    std::string_view data = "unchanged";
-    EXPECT_EQ(c.ok, DataText(Line(text), &data)) << c.text;
-    if (c.ok) {
-      EXPECT_EQ(c.data, data) << c.text;
-    }
-  }
+  });
 }
 
 TEST(IntelHexFields, SpanFollowsTheDeclaredByteCount) {
@@ -144,7 +104,7 @@ TEST(IntelHexFields, SpanFollowsTheDeclaredByteCount) {
   };
   for (const Case& c : cases) {
     std::string text = c.text;
-    IntelHexLine line = Line(text);
+    IntelHexLine line = LineOf<IntelHexLine>(text);
     line.address = c.address;
     uint32_t start = 0;
     uint32_t end = 0;
@@ -155,17 +115,11 @@ TEST(IntelHexFields, SpanFollowsTheDeclaredByteCount) {
   std::string shortText = ":";
   uint32_t start = 0;
   uint32_t end = 0;
-  EXPECT_FALSE(RecordSpan(Line(shortText), &start, &end));
+  EXPECT_FALSE(RecordSpan(LineOf<IntelHexLine>(shortText), &start, &end));
 }
 
 TEST(IntelHexReader, AbsoluteAddressesUnderExtendedAddressing) {
-  struct Case {
-    const char* name;
-    uint32_t code;
-    std::vector<std::string> lines;
-    const char* records;
-  };
-  const Case cases[] = {
+  const std::vector<ReadCase> cases = {
       {"plain offset",
        0xFFFF0000,
        {":10010000000102030405060708090A0B0C0D0E0F77"},
@@ -223,28 +177,22 @@ TEST(IntelHexReader, AbsoluteAddressesUnderExtendedAddressing) {
        {":00100100EF"},
        "00 00001001 After\n"},
   };
-  for (const Case& c : cases) {
-    EXPECT_EQ(c.records, ReadAll(c.code, c.lines)) << c.name;
+  ExpectReadRows<IntelHexLine>(cases);
+  for (const ReadCase& c : cases) {
     // Read again without a code field: the same addresses; data and address records unplaced.
-    const std::string records = c.records;
+    const std::string records = c.rows;
     std::string unplaced;
     for (size_t row = 0; row < records.size(); row = records.find('\n', row) + 1) {
       std::string line = records.substr(row, records.find('\n', row) - row);
       bool placed = line[1] == '0' || line[1] == '2' || line[1] == '4';
       unplaced += placed ? line.substr(0, 12) + "Invalid\n" : line + "\n";
     }
-    EXPECT_EQ(unplaced, ReadAll(c.code, c.lines, false)) << c.name;
+    EXPECT_EQ(unplaced, ReadRows<IntelHexLine>(c.code, c.lines, false)) << c.name;
   }
 }
 
 TEST(IntelHexReader, CodeFieldPlacementOfDataRecords) {
-  struct Case {
-    const char* name;
-    uint32_t code;
-    std::vector<std::string> lines;
-    const char* records;
-  };
-  const Case cases[] = {
+  ExpectReadRows<IntelHexLine>({
       {"within", 0x105, {":10010000000102030405060708090A0B0C0D0E0F77"}, "00 00000100 Within\n"},
       {"split over two records with one between",
        0x10F,
@@ -258,14 +206,28 @@ TEST(IntelHexReader, CodeFieldPlacementOfDataRecords) {
        0x10F,
        {":10010000000102030405060708090A0B0C0D0E0F77", ":00011000EF"},
        "00 00000100 SplitFirst\n00 00000110 After\n"},
-  };
-  for (const Case& c : cases) {
-    EXPECT_EQ(c.records, ReadAll(c.code, c.lines)) << c.name;
-  }
+      // Count 10, but the data digits (before the two checksum digits) stop right after the
+      // code bytes: enough.
+      {"digits just reach the second code byte",
+       0x101,
+       {":10010000AABBCCDD"},
+       "00 00000100 Within\n"},
+      {"digits reach one byte past the field",
+       0x102,
+       {":10010000AABBCCDDEE"},
+       "00 00000100 Within\n"},
+      {"digits just reach the field, a short record after",
+       0x101,
+       {":10010000AABBCCDD", ":1001100011"},
+       "00 00000100 Within\n00 00000110 After\n"},
+      {"digits of a split second just reach its code byte",
+       0x10F,
+       {":10010000000102030405060708090A0B0C0D0E0F77", ":10011000AABB"},
+       "00 00000100 SplitFirst\n00 00000110 SplitSecond\n"},
+  });
 }
 
 TEST(IntelHexReader, RefusedLinesAndTheirMessages) {
-  const std::string kL3315 = "** L3315 (F) Invalid \"CRC Code\" Location \n";
   struct Case {
     const char* name;
     uint32_t code;
@@ -307,35 +269,14 @@ TEST(IntelHexReader, RefusedLinesAndTheirMessages) {
   };
   for (const Case& c : cases) {
     testing::internal::CaptureStderr();
-    std::string records = ReadAll(c.code, c.lines);
+    std::string records = ReadRows<IntelHexLine>(c.code, c.lines);
     EXPECT_EQ(c.messages, testing::internal::GetCapturedStderr()) << c.name;
     EXPECT_TRUE(records.size() >= 8 && records.compare(records.size() - 8, 8, "refused\n") == 0)
         << c.name << ": " << records;
     // A second reading, without a code field, prints nothing.
     testing::internal::CaptureStderr();
-    ReadAll(c.code, c.lines, false);
+    ReadRows<IntelHexLine>(c.code, c.lines, false);
     EXPECT_EQ("", testing::internal::GetCapturedStderr()) << c.name;
-  }
-}
-
-TEST(IntelHexReader, DigitsThatJustReachTheCodeBytesAreEnough) {
-  struct Case {
-    uint32_t code;
-    std::vector<std::string> lines;
-    const char* records;
-  };
-  const Case cases[] = {
-      // Count 10, but the data digits (before the two checksum digits) stop right after the
-      // code bytes.
-      {0x101, {":10010000AABBCCDD"}, "00 00000100 Within\n"},
-      {0x102, {":10010000AABBCCDDEE"}, "00 00000100 Within\n"},
-      {0x101, {":10010000AABBCCDD", ":1001100011"}, "00 00000100 Within\n00 00000110 After\n"},
-      {0x10F,
-       {":10010000000102030405060708090A0B0C0D0E0F77", ":10011000AABB"},
-       "00 00000100 SplitFirst\n00 00000110 SplitSecond\n"},
-  };
-  for (const Case& c : cases) {
-    EXPECT_EQ(c.records, ReadAll(c.code, c.lines)) << std::hex << c.code;
   }
 }
 

@@ -5,35 +5,10 @@
 
 #include <string>
 
-#include "input/code_placement.h"
-#include "support/pipeline_run.h"
+#include "support/record_reading.h"
 
 namespace sumwright {
 namespace {
-
-SRecordLine Line(const std::string& text) {
-  return SRecordLine{text.data(), 0, static_cast<uint16_t>(text.size()), 0, CodePlacement::Invalid};
-}
-
-// Reads the lines in order with one code field at `code`; one line per record read ("type
-// address placement"), and "refused" for a refused line, where reading stops.
-std::string ReadAll(uint32_t code, const std::vector<std::string>& texts) {
-  CodeField field{code, false};
-  std::string result;
-  for (const std::string& text : texts) {
-    SRecordLine line{};
-    if (!ReadSRecordLine(text.data(), text.size(), &field, &line)) {
-      return result + "refused\n";
-    }
-    char row[64];
-    std::snprintf(row, sizeof row, "S%X %08X %s\n", line.type, line.address,
-                  PlacementName(line.placement));
-    result += row;
-    EXPECT_EQ(text.data(), line.text);
-    EXPECT_EQ(text.size(), line.length);
-  }
-  return result;
-}
 
 TEST(SRecordFields, TypeAndAddressByType) {
   struct Case {
@@ -72,7 +47,7 @@ TEST(SRecordFields, TypeAndAddressByType) {
   };
   for (const Case& c : cases) {
     std::string text = c.text;
-    SRecordLine line = Line(text);
+    SRecordLine line = LineOf<SRecordLine>(text);
     uint32_t type = 99;
     EXPECT_EQ(c.typeOk, RecordType(line, &type)) << c.text;
     if (c.typeOk) {
@@ -93,12 +68,7 @@ TEST(SRecordFields, TypeAndAddressByType) {
 }
 
 TEST(SRecordFields, DataTextRunsFromAfterTheAddressToTheChecksum) {
-  struct Case {
-    const char* text;
-    bool ok;
-    const char* data;
-  };
-  const Case cases[] = {
+  ExpectDataTexts<SRecordLine>({
       {"S1071000DEADBEEFxx", true, "DEADBEEF"},
       {"S2080123450102030484", true, "01020304"},
       {"S30900001000a1b2c3d4xx", true, "a1b2c3d4"},
@@ -114,25 +84,11 @@ TEST(SRecordFields, DataTextRunsFromAfterTheAddressToTheChecksum) {
       {"S007000048445221F9", false, ""},
       {"S9031000EC", false, ""},
       {"S5030001FB", false, ""},
-  };
-  for (const Case& c : cases) {
-    std::string text = c.text;
-    std::string_view data = "unchanged";
-    EXPECT_EQ(c.ok, DataText(Line(text), &data)) << c.text;
-    if (c.ok) {
-      EXPECT_EQ(c.data, data) << c.text;
-    }
-  }
+  });
 }
 
 TEST(SRecordReader, RecordsByTypeWithTheirPlacement) {
-  struct Case {
-    const char* name;
-    uint32_t code;
-    std::vector<std::string> lines;
-    const char* records;
-  };
-  const Case cases[] = {
+  ExpectReadRows<SRecordLine>({
       // S1 at 1000 with 16 bytes spans 1000-100F: within for 100E, before for 1010, after
       // for FFE.
       {"S1 within", 0x100E, {"S1131000000102030405060708090A0B0C0D0E0F64"}, "S1 00001000 Within\n"},
@@ -180,10 +136,7 @@ TEST(SRecordReader, RecordsByTypeWithTheirPlacement) {
        0x1000,
        {"S1051000AAFF", "S1031001EB"},
        "S1 00001000 SplitFirst\nS1 00001001 After\n"},
-  };
-  for (const Case& c : cases) {
-    EXPECT_EQ(c.records, ReadAll(c.code, c.lines)) << c.name;
-  }
+  });
 }
 
 TEST(SRecordReader, RefusalsPrintNothing) {
@@ -218,7 +171,7 @@ TEST(SRecordReader, RefusalsPrintNothing) {
   };
   for (const Case& c : cases) {
     testing::internal::CaptureStderr();
-    std::string records = ReadAll(c.code, c.lines);
+    std::string records = ReadRows<SRecordLine>(c.code, c.lines);
     EXPECT_EQ("", testing::internal::GetCapturedStderr()) << c.name;
     EXPECT_EQ("refused\n", records) << c.name;
   }

@@ -3,8 +3,6 @@
 
 #include <gtest/gtest.h>
 
-#include <initializer_list>
-#include <iterator>
 #include <random>
 #include <string>
 
@@ -13,15 +11,6 @@
 
 namespace sumwright {
 namespace {
-
-std::string Lines(std::initializer_list<const char*> lines, const char* lineEnd = "\n") {
-  std::string text;
-  for (const char* line : lines) {
-    text += line;
-    text += lineEnd;
-  }
-  return text;
-}
 
 // Sixteen bytes 00 to 0F at address 0 (offset 0 of the page in effect), and the end record.
 constexpr char kData0[] = ":10000000000102030405060708090A0B0C0D0E0F78";
@@ -36,121 +25,84 @@ std::string ManyRecords(uint32_t start) {
   ImageText image;
   image.next = start;
   AppendIntelHexData(&image, 600000, "\n", &random);
-  std::string text;
-  for (const std::string& line : image.lines) {
-    text += line + "\n";
-  }
-  return text;
-}
-
-std::string Repeat(const char* line, int count) {
-  std::string text;
-  for (int i = 0; i < count; ++i) {
-    text += line;
-    text += "\n";
-  }
-  return text;
-}
-
-struct Case {
-  uint32_t codeAddress;
-  ByteOrder order;
-  std::string expected;
-};
-
-void ExpectOutputs(const std::string& input, const Case* cases, size_t count) {
-  for (size_t i = 0; i < count; ++i) {
-    const Case& c = cases[i];
-    WriteRun run = WriteThrough(input, c.codeAddress, 0x1234, c.order);
-    EXPECT_TRUE(run.written) << std::hex << c.codeAddress;
-    EXPECT_EQ(c.expected, run.output) << "code address " << std::hex << c.codeAddress;
-  }
+  return Lines(image.lines);
 }
 
 TEST(IntelHexWriter, CodeFieldInsideBetweenAndAboveRecordsOfAFileWithoutAddressRecords) {
   const std::string input = Lines({kData0, kEnd});
-  const Case cases[] = {
-      {0x0004, BigEndian, Lines({":10000000000102031234060708090A0B0C0D0E0F3B", kEnd})},
-      {0x0004, LittleEndian, Lines({":10000000000102033412060708090A0B0C0D0E0F3B", kEnd})},
-      {0x0100, BigEndian, Lines({kData0, ":020100001234B7", kEnd})},
-      {0x0100, LittleEndian, Lines({kData0, ":020100003412B7", kEnd})},
-      {0x12345, BigEndian, Lines({kData0, ":020000021000EC", ":02234500123450", kEnd})},
-      {0x123456, BigEndian, Lines({kData0, ":020000040012E8", ":0234560012342E", kEnd})},
-      {0xFFFF, BigEndian,
-       Lines({kData0, ":01FFFF0012EF", ":020000021000EC", ":0100000034CB", kEnd})},
+  const std::vector<WriteCase> cases = {
+      {input, 0x0004, Lines({":10000000000102031234060708090A0B0C0D0E0F3B", kEnd})},
+      {input, 0x0004, Lines({":10000000000102033412060708090A0B0C0D0E0F3B", kEnd}), LittleEndian},
+      {input, 0x0100, Lines({kData0, ":020100001234B7", kEnd})},
+      {input, 0x0100, Lines({kData0, ":020100003412B7", kEnd}), LittleEndian},
+      {input, 0x12345, Lines({kData0, ":020000021000EC", ":02234500123450", kEnd})},
+      {input, 0x123456, Lines({kData0, ":020000040012E8", ":0234560012342E", kEnd})},
+      {input, 0xFFFF, Lines({kData0, ":01FFFF0012EF", ":020000021000EC", ":0100000034CB", kEnd})},
   };
-  ExpectOutputs(input, cases, std::size(cases));
+  ExpectWrites(cases);
 }
 
 TEST(IntelHexWriter, SplitCodeFieldPatchesBothRecordsAndAddsNone) {
-  const Case cases[] = {
-      {0x000F, BigEndian,
+  const std::string input = Lines({kData0, kData10, kEnd});
+  const std::vector<WriteCase> cases = {
+      {input, 0x000F,
        Lines({":10000000000102030405060708090A0B0C0D0E1275",
               ":10001000341112131415161718191A1B1C1D1E1F44", kEnd})},
   };
-  ExpectOutputs(Lines({kData0, kData10, kEnd}), cases, std::size(cases));
+  ExpectWrites(cases);
 }
 
 TEST(IntelHexWriter, LinearAddressingAddsAtMostOneLinearRecord) {
   const std::string input = Lines({":020000040001F9", kData0, kEnd});
-  const Case cases[] = {
-      {0x28000, BigEndian,
+  const std::vector<WriteCase> cases = {
+      {input, 0x28000,
        Lines({":020000040001F9", kData0, ":020000040002F8", ":02800000123438", kEnd})},
-      {0x2FFFF, BigEndian,
+      {input, 0x2FFFF,
        Lines({":020000040001F9", kData0, ":020000040002F8", ":02FFFF001234BA", kEnd})},
-      {0x1FFFF, BigEndian,
+      {input, 0x1FFFF,
        Lines(
            {":020000040001F9", kData0, ":01FFFF0012EF", ":020000040002F8", ":0100000034CB", kEnd})},
   };
-  ExpectOutputs(input, cases, std::size(cases));
+  ExpectWrites(cases);
 }
 
 TEST(IntelHexWriter, InputAddressRecordEqualToTheWritersOwnIsWrittenOnce) {
   const std::string input = Lines({":020000040001F9", kData0, ":020000040002F8",
                                    ":10001000000102030405060708090A0B0C0D0E0F68", kEnd});
-  const Case cases[] = {
-      {0x1FFFF, BigEndian,
+  const std::vector<WriteCase> cases = {
+      {input, 0x1FFFF,
        Lines({":020000040001F9", kData0, ":01FFFF0012EF", ":020000040002F8", ":0100000034CB",
               ":10001000000102030405060708090A0B0C0D0E0F68", kEnd})},
   };
-  ExpectOutputs(input, cases, std::size(cases));
+  ExpectWrites(cases);
 }
 
 TEST(IntelHexWriter, SegmentAddressingAddsSegmentRecordsForHigherPages) {
   const std::string input = Lines({":020000021000EC", kData0, kEnd});
-  const Case cases[] = {
-      {0x18000, BigEndian, Lines({":020000021000EC", kData0, ":02800000123438", kEnd})},
-      {0x28000, BigEndian,
+  const std::vector<WriteCase> cases = {
+      {input, 0x18000, Lines({":020000021000EC", kData0, ":02800000123438", kEnd})},
+      {input, 0x28000,
        Lines({":020000021000EC", kData0, ":020000022000DC", ":02800000123438", kEnd})},
-      {0x1FFFF, BigEndian,
+      {input, 0x1FFFF,
        Lines(
            {":020000021000EC", kData0, ":01FFFF0012EF", ":020000022000DC", ":0100000034CB", kEnd})},
   };
-  ExpectOutputs(input, cases, std::size(cases));
+  ExpectWrites(cases);
 }
 
 TEST(IntelHexWriter, SegmentBaseOffTheCodePageIsReplacedByThePagesOwn) {
   // Segment values that are not multiples of 0x1000: the CRC record at offset C000 must lie at
   // the code address (checked with python3-intelhex on the expected files).
-  const Case cases[] = {
-      {0x1C000, BigEndian,
+  ExpectWrites({
+      {Lines({":020000021800E4", kData0, kEnd}), 0x1C000,
        Lines({":020000021800E4", kData0, ":020000021000EC", ":02C000001234F8", kEnd})},
-  };
-  ExpectOutputs(Lines({":020000021800E4", kData0, kEnd}), cases, std::size(cases));
-  const Case firstPage[] = {
-      {0xC000, BigEndian,
+      {Lines({":020000020800F4", kData0, kEnd}), 0xC000,
        Lines({":020000020800F4", kData0, ":020000020000FC", ":02C000001234F8", kEnd})},
-  };
-  ExpectOutputs(Lines({":020000020800F4", kData0, kEnd}), firstPage, std::size(firstPage));
+  });
 }
 
 TEST(IntelHexWriter, CrcRecordGoesBeforeTheFirstRecordAfterTheCodeField) {
-  struct InputCase {
-    std::string input;
-    uint32_t codeAddress;
-    std::string expected;
-  };
-  const InputCase cases[] = {
+  const std::vector<WriteCase> cases = {
       // A start address record ahead of the end record lies after the code field.
       {Lines({kData0, ":0400000500000000F7", kEnd}), 0x100,
        Lines({kData0, ":020100001234B7", ":0400000500000000F7", kEnd})},
@@ -165,27 +117,16 @@ TEST(IntelHexWriter, CrcRecordGoesBeforeTheFirstRecordAfterTheCodeField) {
       {Lines({":10000000000102030405060708090a0b0c0d0e0f00", kEnd}), 0x100,
        Lines({":10000000000102030405060708090a0b0c0d0e0f00", ":020100001234B7", kEnd})},
   };
-  for (const InputCase& c : cases) {
-    WriteRun run = WriteThrough(c.input, c.codeAddress, 0x1234, BigEndian);
-    EXPECT_TRUE(run.written) << c.input;
-    EXPECT_EQ(c.expected, run.output) << c.input;
-  }
+  ExpectWrites(cases);
 }
 
 TEST(IntelHexWriter, PatchedRecordKeepsItsOtherDigitsAndGetsANewChecksum) {
-  WriteRun run = WriteThrough(Lines({":10000000000102030405060708090a0b0c0d0e0f00", kEnd}), 4,
-                              0x1234, BigEndian);
-  EXPECT_TRUE(run.written);
-  EXPECT_EQ(Lines({":10000000000102031234060708090a0b0c0d0e0f3B", kEnd}), run.output);
+  ExpectWrites({{Lines({":10000000000102030405060708090a0b0c0d0e0f00", kEnd}), 4,
+                 Lines({":10000000000102031234060708090a0b0c0d0e0f3B", kEnd})}});
 }
 
 TEST(IntelHexWriter, AddressRecordRestoresTheInputsAddressForLaterDataRecords) {
-  struct InputCase {
-    std::string input;
-    uint32_t codeAddress;
-    std::string expected;
-  };
-  const InputCase cases[] = {
+  const std::vector<WriteCase> cases = {
       // No address record in the input: base 0 again after the writer's segment record.
       {Lines({kData0, ":0400000500000000F7", kData10, kEnd}), 0x12345,
        Lines({kData0, ":020000021000EC", ":02234500123450", ":020000020000FC",
@@ -198,28 +139,20 @@ TEST(IntelHexWriter, AddressRecordRestoresTheInputsAddressForLaterDataRecords) {
        Lines({":020000021000EC", kData0, ":020000022000DC", ":02800000123438", ":020000021000EC",
               ":0400000500000000F7", kData10, kEnd})},
       // ... where the data record comes more than a chunk of the input later.
-      {Lines({kData0, kEnd}) + Repeat(kEnd, 24000) + Lines({kData10}), 0x123456,
+      {Lines({kData0, kEnd}) + Lines(std::vector<std::string>(24000, kEnd)) + Lines({kData10}),
+       0x123456,
        Lines({kData0, ":020000040012E8", ":0234560012342E", ":020000040000FA", kEnd}) +
-           Repeat(kEnd, 24000) + Lines({kData10})},
+           Lines(std::vector<std::string>(24000, kEnd)) + Lines({kData10})},
       // An address record of the input before the next data record: nothing to restore.
       {Lines({kData0, ":0400000500000000F7", ":020000040001F9", kData10, kEnd}), 0x12345,
        Lines({kData0, ":020000021000EC", ":02234500123450", ":0400000500000000F7",
               ":020000040001F9", kData10, kEnd})},
   };
-  for (const InputCase& c : cases) {
-    WriteRun run = WriteThrough(c.input, c.codeAddress, 0x1234, BigEndian);
-    EXPECT_TRUE(run.written) << c.input.substr(0, 200);
-    EXPECT_TRUE(SameText(c.expected, run.output)) << c.input.substr(0, 200);
-  }
+  ExpectWrites(cases);
 }
 
 TEST(IntelHexWriter, EveryRecordHoldingACodeByteIsPatchedAndNoneInserted) {
-  struct InputCase {
-    std::string input;
-    uint32_t codeAddress;
-    std::string expected;
-  };
-  const InputCase cases[] = {
+  const std::vector<WriteCase> cases = {
       // The holder comes after a record that lies above the code field.
       {Lines({kData10, kData0, kEnd}), 4,
        Lines({kData10, ":10000000000102031234060708090A0B0C0D0E0F3B", kEnd})},
@@ -248,21 +181,12 @@ TEST(IntelHexWriter, EveryRecordHoldingACodeByteIsPatchedAndNoneInserted) {
               ":10002000202122232425262728292A2B2C2D2E2F58",
               ":10001000341112131415161718191A1B1C1D1E1F44", kEnd})},
   };
-  for (const InputCase& c : cases) {
-    WriteRun run = WriteThrough(c.input, c.codeAddress, 0x1234, BigEndian);
-    EXPECT_TRUE(run.written) << c.input.substr(0, 200);
-    EXPECT_TRUE(SameText(c.expected, run.output)) << c.input.substr(0, 200);
-  }
+  ExpectWrites(cases);
 }
 
 TEST(IntelHexWriter, EveryLineEndsWithTheLineEndOfTheFirstLine) {
-  struct InputCase {
-    std::string input;
-    uint32_t codeAddress;
-    std::string expected;
-  };
   const std::string crlf = Lines({kData0, ":020000021000EC", ":02234500123450", kEnd}, "\r\n");
-  const InputCase cases[] = {
+  const std::vector<WriteCase> cases = {
       {Lines({kData0, kEnd}, "\r\n"), 0x12345, crlf},
       // Later lines with the other line end get the first line's.
       {std::string(kData0) + "\r\n" + kEnd + "\n", 0x12345, crlf},
@@ -276,11 +200,7 @@ TEST(IntelHexWriter, EveryLineEndsWithTheLineEndOfTheFirstLine) {
       {std::string(kData0) + "\n\n" + kData10 + "\n" + kEnd + "\n", 0x100,
        Lines({kData0, kData10, ":020100001234B7", kEnd})},
   };
-  for (const InputCase& c : cases) {
-    WriteRun run = WriteThrough(c.input, c.codeAddress, 0x1234, BigEndian);
-    EXPECT_TRUE(run.written) << c.input;
-    EXPECT_EQ(c.expected, run.output) << c.input;
-  }
+  ExpectWrites(cases);
 }
 
 TEST(IntelHexWriter, CopiesLinesAcrossChunkBoundaries) {
@@ -308,22 +228,13 @@ TEST(IntelHexWriter, CopiesLinesAcrossChunkBoundaries) {
       for (size_t i = 1; i < image.lines.size(); ++i) {
         copied += image.lines[i] + end;
       }
-      struct Output {
-        uint32_t codeAddress;
-        std::string expected;
-      };
-      const Output outputs[] = {
-          {4,
+      SCOPED_TRACE("line feed at " + std::to_string(lineFeed));
+      ExpectWrites({
+          {input, 4,
            std::string(":10000000000102031234060708090A0B0C0D0E0F3B") + end + copied + kEnd + end},
-          {0xF00000,
+          {input, 0xF00000,
            kData0 + end + copied + ":0200000400F00A" + end + ":020000001234B8" + end + kEnd + end},
-      };
-      for (const Output& o : outputs) {
-        WriteRun run = WriteThrough(input, o.codeAddress, 0x1234, BigEndian);
-        EXPECT_TRUE(run.written) << lineFeed;
-        EXPECT_TRUE(SameText(o.expected, run.output))
-            << "line feed at " << lineFeed << ", code address " << std::hex << o.codeAddress;
-      }
+      });
     }
   }
 }

@@ -3,7 +3,6 @@
 
 #include <gtest/gtest.h>
 
-#include <initializer_list>
 #include <random>
 #include <string>
 
@@ -12,15 +11,6 @@
 
 namespace sumwright {
 namespace {
-
-std::string Lines(std::initializer_list<const char*> lines, const char* lineEnd = "\n") {
-  std::string text;
-  for (const char* line : lines) {
-    text += line;
-    text += lineEnd;
-  }
-  return text;
-}
 
 constexpr char kInputHeader[] = "S00600004844521B";
 // Sixteen bytes each at 0x00, 0x10 and 0x20, and the termination record.
@@ -46,116 +36,93 @@ std::string ManyRecords(uint32_t start) {
   return text;
 }
 
-struct Case {
-  std::string input;
-  uint32_t codeAddress;
-  ByteOrder order;
-  std::string expected;
-};
-
 TEST(SRecordWriter, CodeFieldIsPatchedSplitOrInserted) {
-  const Case cases[] = {
+  const std::vector<WriteCase> cases = {
       // Inside one record: only that record changes (new checksum, same length).
-      {Lines({kInputHeader, kData0, kData10, kEnd}), 4, BigEndian,
+      {Lines({kInputHeader, kData0, kData10, kEnd}), 4,
        Lines({kOutHeader, "S113000000010203D64E060708090A0B0C0D0E0F59", kData10, kEnd})},
       // In the gap between two records.
-      {Lines({kInputHeader, kData0, kData20, kEnd}), 0x18, BigEndian,
+      {Lines({kInputHeader, kData0, kData20, kEnd}), 0x18,
        Lines({kOutHeader, kData0, "S1050018D64EBE", kData20, kEnd})},
       // Above all data: right before the termination record; the type follows the address.
-      {Lines({kInputHeader, kData0, kEnd}), 0x1000, BigEndian,
+      {Lines({kInputHeader, kData0, kEnd}), 0x1000,
        Lines({kOutHeader, kData0, "S1051000D64EC6", kEnd})},
-      {Lines({kInputHeader, kData0, kEnd}), 0x1000, LittleEndian,
-       Lines({kOutHeader, kData0, "S10510004ED6C6", kEnd})},
-      {Lines({kInputHeader, kData0, kEnd}), 0x12345, BigEndian,
+      {Lines({kInputHeader, kData0, kEnd}), 0x1000,
+       Lines({kOutHeader, kData0, "S10510004ED6C6", kEnd}), LittleEndian},
+      {Lines({kInputHeader, kData0, kEnd}), 0x12345,
        Lines({kOutHeader, kData0, "S206012345D64E6C", kEnd})},
-      {Lines({kInputHeader, kData0, kEnd}), 0x1234567, BigEndian,
+      {Lines({kInputHeader, kData0, kEnd}), 0x1234567,
        Lines({kOutHeader, kData0, "S30701234567D64E04", kEnd})},
       // A field straddling the 16-bit or 24-bit boundary: two one-byte records.
-      {Lines({kInputHeader, kData0, kEnd}), 0xFFFF, BigEndian,
+      {Lines({kInputHeader, kData0, kEnd}), 0xFFFF,
        Lines({kOutHeader, kData0, "S104FFFFD627", "S2050100004EAB", kEnd})},
-      {Lines({kInputHeader, kData0, kEnd}), 0xFFFFFF, LittleEndian,
-       Lines({kOutHeader, kData0, "S205FFFFFF4EAF", "S30601000000D622", kEnd})},
+      {Lines({kInputHeader, kData0, kEnd}), 0xFFFFFF,
+       Lines({kOutHeader, kData0, "S205FFFFFF4EAF", "S30601000000D622", kEnd}), LittleEndian},
       // A file of S3 records gets an S1 record for a code address below 0x10000.
       {Lines({kInputHeader, "S31500001000000102030405060708090A0B0C0D0E0F62", "S70500000000FA"}),
-       0x2000, BigEndian,
+       0x2000,
        Lines({kOutHeader, "S31500001000000102030405060708090A0B0C0D0E0F62", "S1052000D64EB6",
               "S70500000000FA"})},
       // Split: the last byte of one record, the first byte of the next.
-      {Lines({kInputHeader, kData0, kData10, kEnd}), 0xF, BigEndian,
+      {Lines({kInputHeader, kData0, kData10, kEnd}), 0xF,
        Lines({kOutHeader, "S1130000000102030405060708090A0B0C0D0ED6AD",
               "S11300104E1112131415161718191A1B1C1D1E1F26", kEnd})},
       // A second header record later in the file is copied.
-      {Lines({kInputHeader, kData0, kInputHeader, kEnd}), 0x100, BigEndian,
+      {Lines({kInputHeader, kData0, kInputHeader, kEnd}), 0x100,
        Lines({kOutHeader, kData0, kInputHeader, "S1050100D64ED5", kEnd})},
   };
-  for (const Case& c : cases) {
-    WriteRun run = WriteThrough(c.input, c.codeAddress, 0xD64E, c.order, "out.mot");
-    EXPECT_TRUE(run.written) << std::hex << c.codeAddress;
-    EXPECT_EQ(c.expected, run.output) << "code address " << std::hex << c.codeAddress;
-  }
+  ExpectWrites(cases, 0xD64E, "out.mot");
 }
 
 TEST(SRecordWriter, EveryRecordHoldingACodeByteIsPatchedAndNoneInserted) {
-  const Case cases[] = {
+  const std::vector<WriteCase> cases = {
       // A record placed after the field between the two halves of a split.
-      {Lines({kInputHeader, kData0, kData20, kData10, kEnd}), 0xF, BigEndian,
+      {Lines({kInputHeader, kData0, kData20, kData10, kEnd}), 0xF,
        Lines({kOutHeader, "S1130000000102030405060708090A0B0C0D0ED6AD", kData20,
               "S11300104E1112131415161718191A1B1C1D1E1F26", kEnd})},
       // The holder comes much later: the CRC record inserted before the record above the field
       // is taken out again. (The S2 records here are checksummed by hand.)
-      {Lines({kInputHeader, kData10}) + ManyRecords(0x20) + Lines({kData0, kEnd}), 4, BigEndian,
+      {Lines({kInputHeader, kData10}) + ManyRecords(0x20) + Lines({kData0, kEnd}), 4,
        Lines({kOutHeader, kData10}) + ManyRecords(0x20) +
            Lines({"S113000000010203D64E060708090A0B0C0D0E0F59", kEnd})},
       // ... also the pair of one-byte records of a field straddling 0xFFFF/0x10000.
       {Lines({kInputHeader, "S214010010000102030405060708090A0B0C0D0E0F62"}) +
            ManyRecords(0x10020) + Lines({"S21400FFF8000102030405060708090A0B0C0D0E0F7C", kEnd}),
-       0xFFFF, BigEndian,
+       0xFFFF,
        Lines({kOutHeader, "S214010010000102030405060708090A0B0C0D0E0F62"}) + ManyRecords(0x10020) +
            Lines({"S21400FFF800010203040506D64E090A0B0C0D0E0F67", kEnd})},
       // The holder stands after the termination record and after a record above the field.
-      {Lines({kInputHeader, kData10, kEnd, kData0}), 4, BigEndian,
+      {Lines({kInputHeader, kData10, kEnd, kData0}), 4,
        Lines({kOutHeader, kData10, kEnd, "S113000000010203D64E060708090A0B0C0D0E0F59"})},
   };
-  for (const Case& c : cases) {
-    WriteRun run = WriteThrough(c.input, c.codeAddress, 0xD64E, c.order, "out.mot");
-    EXPECT_TRUE(run.written) << std::hex << c.codeAddress;
-    EXPECT_TRUE(SameText(c.expected, run.output)) << "code address " << std::hex << c.codeAddress;
-  }
+  ExpectWrites(cases, 0xD64E, "out.mot");
 }
 
 TEST(SRecordWriter, FirstRecordThatIsNotAHeaderIsKeptAfterTheGeneratedHeader) {
-  const Case cases[] = {
-      {Lines({kData0, kEnd}), 0x100, BigEndian,
-       Lines({kOutHeader, kData0, "S1050100D64ED5", kEnd})},
-      {Lines({kData0, kEnd}), 4, BigEndian,
+  const std::vector<WriteCase> cases = {
+      {Lines({kData0, kEnd}), 0x100, Lines({kOutHeader, kData0, "S1050100D64ED5", kEnd})},
+      {Lines({kData0, kEnd}), 4,
        Lines({kOutHeader, "S113000000010203D64E060708090A0B0C0D0E0F59", kEnd})},
   };
-  for (const Case& c : cases) {
-    WriteRun run = WriteThrough(c.input, c.codeAddress, 0xD64E, c.order, "out.mot");
-    EXPECT_TRUE(run.written) << std::hex << c.codeAddress;
-    EXPECT_EQ(c.expected, run.output) << "code address " << std::hex << c.codeAddress;
-  }
+  ExpectWrites(cases, 0xD64E, "out.mot");
 }
 
 TEST(SRecordWriter, PatchedRecordKeepsLowerCaseDigitsCountAndAddress) {
   // Count 13 although only 4 data bytes follow: the count is kept as it stands.
-  WriteRun run = WriteThrough(Lines({kInputHeader, "S1130000aabbccdd00", kEnd}), 1, 0xD64E,
-                              BigEndian, "out.mot");
-  EXPECT_TRUE(run.written);
   // 13 + 00 + 00 + AA + D6 + 4E + DD = 0x2BE; the one's complement of BE is 41.
-  EXPECT_EQ(Lines({kOutHeader, "S1130000aaD64Edd41", kEnd}), run.output);
-  // A record read from a line that starts with "s" is written with "S" when it is patched.
-  run = WriteThrough(Lines({kInputHeader, "s1130000aabbccdd00", kEnd}), 1, 0xD64E, BigEndian,
-                     "out.mot");
-  EXPECT_TRUE(run.written);
-  EXPECT_EQ(Lines({kOutHeader, "S1130000aaD64Edd41", kEnd}), run.output);
+  ExpectWrites({{Lines({kInputHeader, "S1130000aabbccdd00", kEnd}), 1,
+                 Lines({kOutHeader, "S1130000aaD64Edd41", kEnd})},
+                // A record read from a line that starts with "s" is written with "S" when it is
+                // patched.
+                {Lines({kInputHeader, "s1130000aabbccdd00", kEnd}), 1,
+                 Lines({kOutHeader, "S1130000aaD64Edd41", kEnd})}},
+               0xD64E, "out.mot");
 }
 
 TEST(SRecordWriter, CarriageReturnLineEndsOfTheInputAreKept) {
-  WriteRun run = WriteThrough(Lines({kInputHeader, kData0, kEnd}, "\r\n"), 0x1000, 0xD64E,
-                              BigEndian, "out.mot");
-  EXPECT_TRUE(run.written);
-  EXPECT_EQ(Lines({kOutHeader, kData0, "S1051000D64EC6", kEnd}, "\r\n"), run.output);
+  ExpectWrites({{Lines({kInputHeader, kData0, kEnd}, "\r\n"), 0x1000,
+                 Lines({kOutHeader, kData0, "S1051000D64EC6", kEnd}, "\r\n")}},
+               0xD64E, "out.mot");
 }
 
 TEST(SRecordWriter, NoTerminationRecordAboveAllDataWritesNoFile) {

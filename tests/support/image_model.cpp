@@ -88,6 +88,33 @@ uint32_t ModelCrc(CrcAlgorithm algorithm, const std::vector<ModelRecord>& record
   return crc;
 }
 
+void ExpectSameAsBitwise(CrcUpdate ccitt, CrcUpdate crc16, std::vector<size_t> lengths,
+                         unsigned seed) {
+  std::mt19937 random(seed);
+  for (int i = 0; i < 40; ++i) {
+    lengths.push_back(std::uniform_int_distribution<size_t>(0, 70000)(random));
+  }
+  for (size_t length : lengths) {
+    std::vector<uint8_t> bytes(length);
+    for (uint8_t& b : bytes) {
+      b = static_cast<uint8_t>(random());
+    }
+    uint32_t start = random() & 0xFFFFu;
+    ASSERT_EQ(CcittUpdateBitwise(start, bytes.data(), length), ccitt(start, bytes.data(), length))
+        << "CCITT, " << length << " bytes from " << start;
+    ASSERT_EQ(Crc16UpdateBitwise(start, bytes.data(), length), crc16(start, bytes.data(), length))
+        << "16, " << length << " bytes from " << start;
+  }
+}
+
+std::string Lines(const std::vector<std::string>& lines, const std::string& lineEnd) {
+  std::string text;
+  for (const std::string& line : lines) {
+    text += line + lineEnd;
+  }
+  return text;
+}
+
 std::string IntelHexRecord(uint32_t offset, uint8_t type, const std::vector<uint8_t>& bytes) {
   std::string text = ":";
   AppendByte(static_cast<uint32_t>(bytes.size()), &text);

@@ -25,6 +25,18 @@ struct ModelRecord {
 uint32_t ModelCrc(CrcAlgorithm algorithm, const std::vector<ModelRecord>& records,
                   const std::vector<AddressRange>& ranges);
 
+// A register update of one algorithm: the register after `count` bytes from `crcRegister`.
+using CrcUpdate = uint32_t (*)(uint32_t crcRegister, const uint8_t* bytes, size_t count);
+
+// Compares the updates `ccitt` and `crc16` with the bitwise reference updates over random bytes
+// of each of `lengths` and of 40 random lengths up to 70,000, from random registers; fails the
+// test at the first difference.
+void ExpectSameAsBitwise(CrcUpdate ccitt, CrcUpdate crc16, std::vector<size_t> lengths,
+                         unsigned seed);
+
+// The lines, each followed by `lineEnd`.
+std::string Lines(const std::vector<std::string>& lines, const std::string& lineEnd = "\n");
+
 // Record texts with their checksums. Intel HEX: the byte count, `offset`, `type` and `bytes`.
 // S-records: type 1, 2 or 3 by `type`, with a 2, 3 or 4-byte address.
 std::string IntelHexRecord(uint32_t offset, uint8_t type, const std::vector<uint8_t>& bytes);

@@ -60,31 +60,11 @@ ScanRun ScanText(const std::string& text, uint32_t codeAddress) {
   return run;
 }
 
-const char* PlacementName(CodePlacement placement) {
-  switch (placement) {
-    case CodePlacement::Invalid:
-      return "Invalid";
-    case CodePlacement::After:
-      return "After";
-    case CodePlacement::SplitSecond:
-      return "SplitSecond";
-    case CodePlacement::Within:
-      return "Within";
-    case CodePlacement::SplitFirst:
-      return "SplitFirst";
-    case CodePlacement::Before:
-      return "Before";
-  }
-  return "?";
-}
-
 std::string RecordRows(const ScanRun& run) {
   std::string rows;
   for (const ScannedRecord& record : run.records) {
-    char row[48];
-    std::snprintf(row, sizeof row, "%02X %08X %s |", record.type, record.address,
-                  PlacementName(record.placement));
-    rows += row + record.text + "|\n";
+    rows += RecordRow(run.format, record.type, record.address, record.placement) + " |" +
+            record.text + "|\n";
   }
   return rows;
 }
@@ -160,6 +140,16 @@ WriteRun WriteThrough(const std::string& input, uint32_t codeAddress, uint32_t c
                       const std::string& outputName) {
   TempDir dir;
   return WriteThrough(dir, input, codeAddress, crc, order, outputName);
+}
+
+void ExpectWrites(const std::vector<WriteCase>& cases, uint32_t crc,
+                  const std::string& outputName) {
+  for (const WriteCase& c : cases) {
+    WriteRun run = WriteThrough(c.input, c.codeAddress, crc, c.order, outputName);
+    EXPECT_TRUE(run.written) << run.messages;
+    EXPECT_TRUE(SameText(c.expected, run.output))
+        << "code address " << std::hex << c.codeAddress << ", input " << c.input.substr(0, 200);
+  }
 }
 
 testing::AssertionResult SameText(const std::string& expected, const std::string& actual) {

@@ -12,6 +12,7 @@
 #include "base/byte_source.h"
 #include "base/crc_request.h"
 #include "input/record_lines.h"
+#include "support/record_reading.h"
 #include "support/temp_dir.h"
 
 namespace sumwright {
@@ -45,12 +46,8 @@ ScanRun ScanSource(ByteSource* source, const std::string& name, uint32_t codeAdd
 // lead to its text in `text`.
 ScanRun ScanText(const std::string& text, uint32_t codeAddress);
 
-// One row per record, "TT AAAAAAAA P |text|" (type, address, placement, text), for whole
-// comparisons.
+// One row per record, its RecordRow and "|text|", for whole comparisons.
 std::string RecordRows(const ScanRun& run);
-
-// The name of a placement, as expectations write it.
-const char* PlacementName(CodePlacement placement);
 
 struct CrcRun {
   bool accepted = false;  // the scan accepted the input (refusals fail the test)
@@ -89,6 +86,18 @@ WriteRun WriteThrough(const TempDir& dir, const std::string& input, uint32_t cod
                       uint32_t crc, ByteOrder order, const std::string& outputName = "out.hex");
 WriteRun WriteThrough(const std::string& input, uint32_t codeAddress, uint32_t crc, ByteOrder order,
                       const std::string& outputName = "out.hex");
+
+// An input, the code address, the whole output file expected, and the CRC's byte order.
+struct WriteCase {
+  std::string input;
+  uint32_t codeAddress;
+  std::string expected;
+  ByteOrder order = BigEndian;
+};
+// WriteThrough of every case with the CRC value `crc` into `outputName`: each must be written,
+// and give the expected file.
+void ExpectWrites(const std::vector<WriteCase>& cases, uint32_t crc = 0x1234,
+                  const std::string& outputName = "out.hex");
 
 // Whole-text comparison of large outputs that names only the first line that differs.
 testing::AssertionResult SameText(const std::string& expected, const std::string& actual);

@@ -31,7 +31,9 @@ TempDir::~TempDir() {
   fs::remove_all(path_, error);
 }
 
-std::string TempDir::Path(const std::string& name) const { return (fs::path(path_) / name).string(); }
+std::string TempDir::Path(const std::string& name) const {
+  return (fs::path(path_) / name).string();
+}
 
 void TempDir::Write(const std::string& name, const std::string& contents) const {
   std::ofstream file(Path(name), std::ios::binary | std::ios::trunc);
@@ -50,9 +52,9 @@ bool TempDir::Exists(const std::string& name) const {
   return fs::exists(Path(name), error);
 }
 
-std::string TempDir::Listing() const {
+std::string TempDir::Listing(const std::string& subdirectory) const {
   std::vector<std::string> names;
-  for (const auto& entry : fs::directory_iterator(path_)) {
+  for (const auto& entry : fs::directory_iterator(Path(subdirectory))) {
     names.push_back(entry.path().filename().string());
   }
   std::sort(names.begin(), names.end());

@@ -20,8 +20,8 @@ class TempDir {
   // The whole contents of the named file, byte for byte; "" when it cannot be read.
   std::string Read(const std::string& name) const;
   bool Exists(const std::string& name) const;
-  // Names of the entries in the directory, sorted.
-  std::string Listing() const;
+  // Names of the entries in the directory, or in its `subdirectory`, sorted, one a line.
+  std::string Listing(const std::string& subdirectory = "") const;
 
  private:
   std::string path_;
