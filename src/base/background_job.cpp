@@ -4,6 +4,8 @@
 
 #include <system_error>
 
+#include "base/interrupt.h"
+
 #if !defined(_WIN32)
 #include <signal.h>
 #endif
@@ -13,6 +15,7 @@ namespace sumwright {
 namespace {
 
 void Serve(BackgroundJob* queue) {
+  LeavePollsToMainThread();
   std::unique_lock<std::mutex> lock(queue->mutex);
   for (;;) {
     queue->changed.wait(lock, [queue] { return queue->pending != 0 || queue->stopping; });

@@ -38,18 +38,9 @@ ByteSource::~ByteSource() {
 
 bool OpenSourceFile(const std::string& name, ByteSource* source) {
   CloseSource(source);
-#if defined(_WIN32)
-  int descriptor = OpenDescriptor(name, _O_RDONLY, 0);
-#else
-  int descriptor = OpenDescriptor(name, O_RDONLY | O_NOCTTY, 0);
-#endif
-  if (descriptor < 0) {
-    return false;
-  }
   FileIdentity identity;
-  // A directory opens on POSIX but holds no lines to read.
-  if (!IdentifyOpenFile(descriptor, &identity) || identity.directory) {
-    CloseFile(descriptor);
+  int descriptor = OpenForReading(name, &identity);
+  if (descriptor < 0) {
     return false;
   }
   source->descriptor = descriptor;

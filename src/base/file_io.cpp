@@ -57,6 +57,19 @@ long long ReadOnce(int descriptor, char* buffer, size_t capacity) {
 
 }  // namespace
 
+int OpenForReading(const std::string& name, FileIdentity* identity) {
+#if defined(_WIN32)
+  int descriptor = OpenDescriptor(name, _O_RDONLY, 0);
+#else
+  int descriptor = OpenDescriptor(name, O_RDONLY | O_NOCTTY, 0);
+#endif
+  if (descriptor >= 0 && (!IdentifyOpenFile(descriptor, identity) || identity->directory)) {
+    CloseFile(descriptor);
+    return -1;
+  }
+  return descriptor;
+}
+
 bool UsableFileName(const std::string& name) {
   return name.find('\0') == std::string::npos;
 }
@@ -125,14 +138,14 @@ bool ReadAt(int descriptor, uint64_t offset, char* buffer, size_t capacity, size
   return true;
 }
 
-bool WriteAll(int descriptor, const char* bytes, size_t length) {
-  while (length != 0) {
-#if defined(_WIN32)
-    int written = _write(descriptor, bytes,
-                         static_cast<unsigned>(length < kMostPerCall ? length : kMostPerCall));
-#else
-    ssize_t written = write(descriptor, bytes, length);
-#endif
+namespace {
+
+// Hands `length` bytes to `writeSome(bytes, length, done)`, a call that takes some of them,
+// until it has taken all. False when a call takes none or fails for another reason than a signal.
+template <typename WriteSome>
+bool WriteEvery(const char* bytes, size_t length, WriteSome writeSome) {
+  for (size_t done = 0; done < length;) {
+    long long written = writeSome(bytes + done, length - done, done);
     if (written <= 0) {
       PollInterrupt();
       if (written < 0 && errno == EINTR) {
@@ -140,30 +153,33 @@ bool WriteAll(int descriptor, const char* bytes, size_t length) {
       }
       return false;
     }
-    bytes += written;
-    length -= static_cast<size_t>(written);
+    done += static_cast<size_t>(written);
   }
   return true;
+}
+
+}  // namespace
+
+bool WriteAll(int descriptor, const char* bytes, size_t length) {
+  return WriteEvery(bytes, length, [descriptor](const char* rest, size_t count, size_t) {
+#if defined(_WIN32)
+    return static_cast<long long>(_write(
+        descriptor, rest, static_cast<unsigned>(count < kMostPerCall ? count : kMostPerCall)));
+#else
+    return static_cast<long long>(write(descriptor, rest, count));
+#endif
+  });
 }
 
 bool WriteAllAt(int descriptor, uint64_t offset, const char* bytes, size_t length) {
 #if defined(_WIN32)
   return SeekTo(descriptor, offset) >= 0 && WriteAll(descriptor, bytes, length);
 #else
-  while (length != 0) {
-    ssize_t written = pwrite(descriptor, bytes, length, static_cast<off_t>(offset));
-    if (written <= 0) {
-      PollInterrupt();
-      if (written < 0 && errno == EINTR) {
-        continue;
-      }
-      return false;
-    }
-    bytes += written;
-    offset += static_cast<uint64_t>(written);
-    length -= static_cast<size_t>(written);
-  }
-  return true;
+  return WriteEvery(bytes, length,
+                    [descriptor, offset](const char* rest, size_t count, size_t done) {
+                      return static_cast<long long>(
+                          pwrite(descriptor, rest, count, static_cast<off_t>(offset + done)));
+                    });
 #endif
 }
 

@@ -49,6 +49,10 @@ struct FileIdentity {
   bool directory = false;
 };
 
+// Opens `name` for reading and describes it in *identity. -1 when it cannot be opened, and for a
+// directory, which opens on POSIX but holds nothing to read.
+int OpenForReading(const std::string& name, FileIdentity* identity);
+
 // False when the system cannot tell.
 bool IdentifyOpenFile(int descriptor, FileIdentity* identity);
 

@@ -108,8 +108,16 @@ void InstallInterruptHandler() {
 #endif
 }
 
+namespace {
+thread_local bool pollsEndProcess = true;
+}  // namespace
+
+void LeavePollsToMainThread() {
+  pollsEndProcess = false;
+}
+
 void PollInterrupt() {
-  if (InterruptFlag.load(std::memory_order_relaxed) != 1) {
+  if (InterruptFlag.load(std::memory_order_relaxed) != 1 || !pollsEndProcess) {
     return;
   }
   InterruptFlag.store(2);

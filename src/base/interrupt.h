@@ -27,7 +27,12 @@ void InstallInterruptHandler();
 
 // When the flag is 1: sets it to 2, prints L3410 without a line end, flushes the standard error
 // stream and ends the process with status 1 (after removing a half-written output file).
-// Otherwise returns at once. Every loop whose length depends on input calls it.
+// Otherwise returns at once. Every loop whose length depends on input calls it. On a thread that
+// called LeavePollsToMainThread it always returns at once: only the main thread ends the process.
 void PollInterrupt();
+
+// Makes PollInterrupt do nothing on the calling thread, so that code shared with the main thread
+// (the output's write loops) cannot end the process from a second thread.
+void LeavePollsToMainThread();
 
 }  // namespace sumwright

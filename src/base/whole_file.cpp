@@ -69,20 +69,12 @@ bool ReadWholeFile(const std::string& name, ByteBuffer* bytes) {
 bool ReadWholeFile(const std::string& name, uint64_t limit, ByteBuffer* bytes, bool* tooLarge) {
   bytes->clear();
   *tooLarge = false;
-#if defined(_WIN32)
-  int descriptor = OpenDescriptor(name, _O_RDONLY, 0);
-#else
-  int descriptor = OpenDescriptor(name, O_RDONLY | O_NOCTTY, 0);
-#endif
+  FileIdentity identity;
+  int descriptor = OpenForReading(name, &identity);
   if (descriptor < 0) {
     return false;
   }
   OpenFile file{descriptor};
-  FileIdentity identity;
-  // A directory opens on POSIX but holds nothing to read.
-  if (!IdentifyOpenFile(descriptor, &identity) || identity.directory) {
-    return false;
-  }
   if (identity.regular && identity.size > limit) {
     *tooLarge = true;
     return false;
