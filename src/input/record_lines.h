@@ -23,8 +23,9 @@ constexpr unsigned PlacementBit(CodePlacement placement) {
   return 1u << static_cast<unsigned>(placement);
 }
 
-// One Intel HEX line. `text` points into the input buffer of the HexFile (the line without its
-// line end); `address` is the absolute address of types 00, 02 and 04, 0 for the others.
+// One Intel HEX line. `text` points into the scan's chunk (the line without its line end) and is
+// valid as long as the batch holding the record; `address` is the absolute address of types 00,
+// 02 and 04, 0 for the others.
 struct IntelHexLine {
   const char* text;
   uint32_t address;
@@ -33,8 +34,8 @@ struct IntelHexLine {
   CodePlacement placement;
 };
 
-// One S-record line. `text` points into the input buffer (the line without its line end);
-// `address` is the load address of S1, S2 and S3 records, 0 for the others.
+// One S-record line. `text` points into the scan's chunk (the line without its line end), as for
+// IntelHexLine; `address` is the load address of S1, S2 and S3 records, 0 for the others.
 struct SRecordLine {
   const char* text;
   uint32_t address;
