@@ -175,6 +175,16 @@ TEST(IntelHexWriter, EveryRecordHoldingACodeByteIsPatchedAndNoneInserted) {
        0xFFFF,
        Lines({":10FFF000000102030405060708090A0B0C0D0E1286", ":020000040001F9",
               ":10000000340102030405060708090A0B0C0D0E0F44", kEnd})},
+      // ... together with the record that restored the input's address after them.
+      {Lines({kData0, ":0400000500000000F7", kData10, ":020000021000EC",
+              ":10234000000102030405060708090A0B0C0D0E0F15", kEnd}),
+       0x12345,
+       Lines({kData0, ":0400000500000000F7", kData10, ":020000021000EC",
+              ":10234000000102030412340708090A0B0C0D0E0FDA", kEnd})},
+      // Two records holding the code field: both get the CRC.
+      {Lines({kData0, kData0, kEnd}), 4,
+       Lines({":10000000000102031234060708090A0B0C0D0E0F3B",
+              ":10000000000102031234060708090A0B0C0D0E0F3B", kEnd})},
       // A record placed after the field between the two halves of a split.
       {Lines({kData0, ":10002000202122232425262728292A2B2C2D2E2F58", kData10, kEnd}), 0x000F,
        Lines({":10000000000102030405060708090A0B0C0D0E1275",
