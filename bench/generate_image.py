@@ -10,6 +10,7 @@ OUTPUT_DIR/tiny.hex    one 16-byte data record and an end-of-file record
 OUTPUT_DIR/large.hex   the Intel HEX form of an image four times the size (about 184 MB)
 OUTPUT_DIR/descending.hex  image.hex with its 64 KiB pages written from the highest down, so
                        that the records do not ascend
+OUTPUT_DIR/shuffled.s3 image.s3 with its data records in random order
 The image covers addresses 0 to size - 1 with random bytes from the seed, so the same arguments
 always give the same files.
 """
@@ -45,13 +46,16 @@ def write_intel_hex(path, image, descending=False):
         stream.write(intel_record(0, 1, b""))
 
 
-def write_s_records(path, image):
+def write_s_records(path, image, shuffle_seed=None):
+    addresses = list(range(0, len(image), RECORD))
+    if shuffle_seed is not None:
+        random.Random(shuffle_seed).shuffle(addresses)
     with open(path, "w", newline="\n") as stream:
         stream.write(s_record("0", 0, 2, b"image"))
-        for chunk_start in range(0, len(image), 0x10000):
+        for chunk_start in range(0, len(addresses), 4096):
             stream.write("".join(
                 s_record("3", address, 4, image[address:address + RECORD])
-                for address in range(chunk_start, min(len(image), chunk_start + 0x10000), RECORD)))
+                for address in addresses[chunk_start:chunk_start + 4096]))
         stream.write(s_record("7", 0, 4, b""))
 
 
@@ -66,6 +70,7 @@ def main():
     write_intel_hex(os.path.join(arguments.output_dir, "image.hex"), image)
     write_s_records(os.path.join(arguments.output_dir, "image.s3"), image)
     write_intel_hex(os.path.join(arguments.output_dir, "descending.hex"), image, descending=True)
+    write_s_records(os.path.join(arguments.output_dir, "shuffled.s3"), image, arguments.seed)
     with open(os.path.join(arguments.output_dir, "tiny.hex"), "w", newline="\n") as stream:
         stream.write(intel_record(0, 0, image[:RECORD]) + intel_record(0, 1, b""))
     large = random.Random(arguments.seed + 1).randbytes(4 * arguments.size)

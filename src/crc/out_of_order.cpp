@@ -1,132 +1,105 @@
-// The CRC of an image whose data records do not ascend: the input is read again, its records
-// are sorted by address, and their bytes are fed in that order.
+// The CRC of an image whose data records do not ascend: the input is read again, and its bytes
+// are sorted by address in a window of fixed size.
 //
-// The first reading indexes runs: data records that follow each other in the file, each
-// starting right after the one before ends. A run is kept as its address span and the stretch
-// of the file that holds it, so an image of a few blocks written out of order costs a few
-// entries however large it is. The runs, ranked by their place in the file, become disjoint
-// segments (the earliest run owns an address that several hold), and each segment's bytes are
-// read again from the file where its run lies.
+// The address space is cut into granules of 256 addresses. The first reading marks every
+// granule that a data record touches. Each later reading takes a window: the next marked
+// granules that hold range addresses, up to 65,536 of them (16 MiB), in ascending order. It
+// places into the window every byte that a record holds there, unless an earlier record of the
+// file placed that address already, and then feeds the window's granules into the CRC, lowest
+// first; an address in them that no record holds keeps 0xFF, and the range feed gives 0xFF to the
+// addresses between them. The next reading takes the marked granules above the window.
+//
+// For example, a 16 MiB image of 16-byte records in shuffled order marks 65,536 granules: one
+// window holds them all, so the input is read twice after the scan. Two records holding the same
+// address in one granule: the first in the file places its byte there, the second finds the
+// address placed and leaves it. Tested by CrcEngine.OutOfOrderRecordsGiveTheCrcOfTheSortedImage
+// and CrcEngine.OutOfOrderInputReadsAgainInWindows.
 #include "crc/out_of_order.h"
 
 #include <algorithm>
-#include <cstddef>
+#include <bitset>
+#include <cstring>
 #include <iterator>
+#include <memory>
 #include <new>
-#include <type_traits>
 
 #include "base/interrupt.h"
 #include "base/messages.h"
 #include "crc/data_record.h"
-#include "crc/image_segments.h"
 #include "crc/range_feed.h"
-#include "input/input_scan.h"
-#include "input/intel_hex_reader.h"
+#include "crc/record_bytes.h"
+#include "input/record_rereader.h"
 
 namespace sumwright {
 
 namespace {
 
-constexpr uint64_t kTopAddress = 0xFFFFFFFFu;
+constexpr uint32_t kGranuleBits = 8;
+constexpr uint32_t kGranuleSize = uint32_t{1} << kGranuleBits;
+constexpr size_t kGranuleCount = size_t{1} << (32 - kGranuleBits);
+constexpr size_t kWindowGranules = 65536;
 constexpr size_t kPollInterval = 4096;
-
-// Records that continue each other, and where they lie in the file.
-struct Run {
-  uint32_t start;              // address of the run's first byte
-  uint64_t byteCount;          // bytes of all its records
-  uint64_t fileOffset;         // where the first record's line starts
-  uint64_t fileEnd;            // where the last record's line ends, its line end included
-  ExtendedAddressState state;  // the extended address in effect at the first record
-  bool wraps;                  // one record whose span runs past 0xFFFFFFFF; nothing continues it
-};
 
 [[noreturn]] void InputChanged() {
   ReportInternalError(kInputScan);
 }
 
-template <typename Line>
-const std::vector<Line>& LinesOf(const ScanBatch& batch);
-template <>
-const std::vector<IntelHexLine>& LinesOf<IntelHexLine>(const ScanBatch& batch) {
-  return batch.intelHexLines;
-}
-template <>
-const std::vector<SRecordLine>& LinesOf<SRecordLine>(const ScanBatch& batch) {
-  return batch.sRecordLines;
-}
-
-uint64_t OffsetOf(const ScanBatch& batch, const char* text) {
-  return batch.fileOffset + static_cast<uint64_t>(text - batch.begin);
-}
-
-// Where the line of `line` ends in the input, its line end included. A stretch read again must
-// end there: cut after the text, a carriage return that ends the text (a line ending in two of
-// them) would be taken for the line end of the stretch's last line.
-template <typename Line>
-uint64_t LineEndOf(const ScanBatch& batch, const Line& line) {
-  const char* after = line.text + line.length;
-  size_t rest = static_cast<size_t>(batch.end - after);
-  size_t lineEnd = 0;
-  if (rest >= 2 && after[0] == '\r' && after[1] == '\n') {
-    lineEnd = 2;
-  } else if (rest >= 1 && (after[0] == '\n' || after[0] == '\r')) {
-    lineEnd = 1;
-  }
-  return OffsetOf(batch, after) + lineEnd;
-}
-
-// Indexes the runs of the whole input; false when the input no longer scans.
-template <typename Line>
-bool IndexRuns(ByteSource* source, FileFormat format, std::vector<Run>* runs,
-               uint64_t* dataRecords) {
-  InputScan scan;
-  OpenStretchScan(source, format, 0, source->position, ExtendedAddressState{}, &scan);
-  ScanBatch batch;
-  ExtendedAddressState state;
-  DataRecord record;
-  while (ScanInput(&scan, &batch)) {
-    for (const Line& line : LinesOf<Line>(batch)) {
-      if constexpr (std::is_same_v<Line, IntelHexLine>) {
-        FollowAddressRecord(line, &state);
-      }
-      if (!ReadDataRecord(line, &record)) {
-        continue;
-      }
-      ++*dataRecords;
-      uint64_t lineEnd = LineEndOf(batch, line);
-      uint64_t end = uint64_t{record.start} + record.byteCount;
-      bool wraps = end > kTopAddress + 1;
-      if (!runs->empty()) {
-        Run& last = runs->back();
-        if (!last.wraps && !wraps && uint64_t{last.start} + last.byteCount == record.start) {
-          last.byteCount += record.byteCount;
-          last.fileEnd = lineEnd;
-          continue;
-        }
-      }
-      runs->push_back(
-          Run{record.start, record.byteCount, OffsetOf(batch, line.text), lineEnd, state, wraps});
+// One bit for each of `count` items.
+struct BitSet {
+  std::unique_ptr<uint64_t[]> words;
+  void Reset(size_t count) {
+    size_t size = (count + 63) / 64;
+    if (words == nullptr) {
+      words.reset(new uint64_t[size]);
     }
+    std::memset(words.get(), 0, size * sizeof(uint64_t));
   }
-  return !scan.failed;
-}
+  bool Test(size_t i) const { return (words[i / 64] >> (i % 64) & 1) != 0; }
+  void Set(size_t i) { words[i / 64] |= uint64_t{1} << (i % 64); }
+};
 
-// The pieces for BuildSegments: one per run, two for a run past the top address.
-std::vector<SegmentEntry> RunPieces(const std::vector<Run>& runs) {
-  std::vector<SegmentEntry> pieces;
-  pieces.reserve(runs.size() + 1);
-  for (size_t i = 0; i < runs.size(); ++i) {
-    const Run& run = runs[i];
-    uint64_t last = uint64_t{run.start} + run.byteCount - 1;
-    if (last <= kTopAddress) {
-      pieces.push_back(SegmentEntry{run.start, static_cast<uint32_t>(last), i, 0});
-    } else {
-      pieces.push_back(SegmentEntry{run.start, static_cast<uint32_t>(kTopAddress), i, 0});
-      uint32_t below = static_cast<uint32_t>(kTopAddress - run.start + 1);
-      pieces.push_back(SegmentEntry{0, static_cast<uint32_t>(last - kTopAddress - 1), i, below});
-    }
+// The granules that hold data in the ranges, numbered from 0 in ascending order (their rank).
+struct GranuleIndex {
+  BitSet marked;
+  size_t lowestWord = kGranuleCount / 64;  // the words of `marked` that may hold a mark
+  size_t highestWord = 0;
+  std::unique_ptr<uint32_t[]> before;  // for each word of `marked`: the marked granules before it
+  size_t count = 0;
+
+  void Mark(uint32_t granule) {
+    marked.Set(granule);
+    lowestWord = std::min<size_t>(lowestWord, granule / 64);
+    highestWord = std::max<size_t>(highestWord, granule / 64);
   }
-  return pieces;
+  // Numbers the marked granules.
+  void Rank() {
+    before.reset(new uint32_t[kGranuleCount / 64]);
+    size_t total = 0;
+    for (size_t word = lowestWord; word <= highestWord; ++word) {
+      before[word] = static_cast<uint32_t>(total);
+      total += std::bitset<64>(marked.words[word]).count();
+    }
+    count = total;
+  }
+  // The rank of a marked granule.
+  size_t RankOf(uint32_t granule) const {
+    uint64_t below = marked.words[granule / 64] & ((uint64_t{1} << (granule % 64)) - 1);
+    return before[granule / 64] + std::bitset<64>(below).count();
+  }
+};
+
+// Calls piece(address, skip, count) for each part of the record's bytes that lies in one
+// granule: `count` bytes from its byte `skip` on, at `address` on. A record that runs past the
+// top address goes on at 0.
+template <typename Piece>
+void ForEachGranulePiece(const DataRecord& record, Piece piece) {
+  uint32_t skip = 0;
+  while (skip < record.byteCount) {
+    uint32_t address = record.start + skip;
+    uint32_t count = std::min(record.byteCount - skip, kGranuleSize - address % kGranuleSize);
+    piece(address, skip, count);
+    skip += count;
+  }
 }
 
 // True when some range holds an address of first..last.
@@ -137,104 +110,102 @@ bool TouchesRanges(const std::vector<AddressRange>& ranges, uint32_t first, uint
   return after != ranges.begin() && std::prev(after)->end >= first;
 }
 
-// Reads the bytes of runs again, record by record, and feeds them. Consecutive requests for one
-// run continue where the last one stopped.
-template <typename Line>
-struct RunReader {
-  ByteSource* source = nullptr;
-  FileFormat format = NoFormat;
-  const std::vector<Run>* runs = nullptr;
-  size_t run = SIZE_MAX;
-  InputScan scan;
-  ScanBatch batch;
-  size_t index = 0;     // the record of the batch under the reader
-  uint64_t before = 0;  // bytes of the run in the records before it
-
-  void Open(size_t which) {
-    const Run& r = (*runs)[which];
-    OpenStretchScan(source, format, r.fileOffset, r.fileEnd, r.state, &scan);
-    batch.intelHexLines.clear();
-    batch.sRecordLines.clear();
-    run = which;
-    index = 0;
-    before = 0;
-  }
-
-  // Feeds `count` bytes of run `which` from its byte `offset` on, which lie at `address` on.
-  void Feed(size_t which, uint64_t offset, uint64_t count, uint64_t address, RangeFeed* feed) {
-    if (which != run || offset < before) {
-      Open(which);
-    }
-    const Run& r = (*runs)[which];
-    const uint64_t wanted = offset + count;
-    DataRecord record;
-    while (before < wanted) {
-      const std::vector<Line>& lines = LinesOf<Line>(batch);
-      if (index == lines.size()) {
-        index = 0;
-        if (!ScanInput(&scan, &batch)) {
-          InputChanged();
-        }
-        continue;
-      }
-      if (!ReadDataRecord(lines[index], &record)) {
-        ++index;
-        continue;
-      }
-      // The record must be the one the index was built from.
-      if (record.start != static_cast<uint32_t>(r.start + before)) {
-        InputChanged();
-      }
-      uint64_t recordEnd = before + record.byteCount;
-      if (recordEnd > offset) {
-        uint64_t from = std::max(before, offset);
-        uint64_t to = std::min(recordEnd, wanted);
-        uint64_t skip = std::min<uint64_t>(2 * (from - before), record.digits.size());
-        FeedBytes(feed, address + (from - offset), to - from, record.digits.data() + skip,
-                  record.digits.size() - static_cast<size_t>(skip));
-      }
-      if (recordEnd > wanted) {
-        return;  // the next request may go on inside this record
-      }
-      before = recordEnd;
-      ++index;
+// Reads the input again and hands every data record to `use`. Ends the process when the input
+// no longer reads as the scan read it.
+template <typename Line, typename Use>
+void ReadDataRecords(RecordRereader* reader, uint64_t expectedRecords, Use use) {
+  StartRereading(reader->source, reader);
+  Line line;
+  DataRecord record;
+  uint64_t dataRecords = 0;
+  while (NextRecord(reader, &line)) {
+    if (ReadDataRecord(line, &record)) {
+      ++dataRecords;
+      use(record);
     }
   }
+  if (reader->failed || dataRecords != expectedRecords) {
+    InputChanged();
+  }
+}
+
+// The granules of ranks first to first + size - 1, and their bytes: 0xFF until a record places
+// one.
+struct Window {
+  size_t first = 0;
+  size_t size = 0;
+  std::unique_ptr<uint8_t[]> bytes;
+  BitSet placed;  // one bit for each byte
 };
 
+// Places the bytes of `record` that lie in the window and that no earlier record placed.
+void PlaceRecord(const DataRecord& record, const GranuleIndex& index, Window* window) {
+  ForEachGranulePiece(record, [&](uint32_t address, uint32_t skip, uint32_t count) {
+    uint32_t granule = address >> kGranuleBits;
+    if (!index.marked.Test(granule)) {
+      return;
+    }
+    size_t slot = index.RankOf(granule) - window->first;  // wraps for granules below
+    if (slot >= window->size) {
+      return;
+    }
+    uint8_t values[kGranuleSize];
+    size_t used = std::min<size_t>(size_t{2} * skip, record.digits.size());
+    DecodeDataBytes(record.digits.data() + used, record.digits.size() - used, count, values);
+    size_t first = slot * kGranuleSize + address % kGranuleSize;
+    for (uint32_t i = 0; i < count; ++i) {
+      if (!window->placed.Test(first + i)) {
+        window->placed.Set(first + i);
+        window->bytes[first + i] = values[i];
+      }
+    }
+  });
+}
+
 template <typename Line>
-bool ComputeFor(ByteSource* source, FileFormat format, CrcAlgorithm algorithm,
-                const std::vector<AddressRange>& ranges, uint64_t expectedRecords, uint32_t* crc) {
+bool ComputeFor(ByteSource* source, CrcAlgorithm algorithm, const std::vector<AddressRange>& ranges,
+                uint64_t expectedRecords, uint32_t* crc) {
   RangeFeed feed;
   if (!StartRangeFeed(algorithm, ranges, &feed)) {
     return false;
   }
-  std::vector<Run> runs;
-  std::vector<SegmentEntry> segments;
+  RecordRereader reader;
+  reader.source = source;
+  GranuleIndex index;
+  Window window;
   try {
-    uint64_t dataRecords = 0;
-    if (!IndexRuns<Line>(source, format, &runs, &dataRecords) || dataRecords != expectedRecords ||
-        !SourceUnchanged(*source)) {
-      InputChanged();
+    index.marked.Reset(kGranuleCount);
+    ReadDataRecords<Line>(&reader, expectedRecords, [&](const DataRecord& record) {
+      ForEachGranulePiece(record, [&](uint32_t address, uint32_t, uint32_t count) {
+        if (TouchesRanges(ranges, address, address + count - 1)) {
+          index.Mark(address >> kGranuleBits);
+        }
+      });
+    });
+    index.Rank();
+    // The first window is the largest; the marked granules are fed from `granule` on.
+    window.size = std::min(index.count, kWindowGranules);
+    window.bytes.reset(new uint8_t[window.size * kGranuleSize]);
+    size_t granule = index.lowestWord * 64;
+    for (window.first = 0; window.first < index.count; window.first += window.size) {
+      window.size = std::min(index.count - window.first, kWindowGranules);
+      std::memset(window.bytes.get(), 0xFF, window.size * kGranuleSize);
+      window.placed.Reset(window.size * kGranuleSize);
+      ReadDataRecords<Line>(&reader, expectedRecords,
+                            [&](const DataRecord& record) { PlaceRecord(record, index, &window); });
+      for (size_t slot = 0; slot < window.size; ++slot, ++granule) {
+        if (slot % kPollInterval == 0) {
+          PollInterrupt();
+        }
+        while (!index.marked.Test(granule)) {
+          ++granule;
+        }
+        FeedByteValues(&feed, uint64_t{granule} << kGranuleBits, kGranuleSize,
+                       window.bytes.get() + slot * kGranuleSize);
+      }
     }
-    segments = BuildSegments(RunPieces(runs));
   } catch (const std::bad_alloc&) {
     ReportInternalError(kCrcMemory);
-  }
-  RunReader<Line> reader;
-  reader.source = source;
-  reader.format = format;
-  reader.runs = &runs;
-  for (size_t i = 0; i < segments.size(); ++i) {
-    if (i % kPollInterval == 0) {
-      PollInterrupt();
-    }
-    const SegmentEntry& segment = segments[i];
-    if (!TouchesRanges(ranges, segment.start, segment.end)) {
-      continue;
-    }
-    reader.Feed(segment.record, segment.byteOffset, uint64_t{segment.end} - segment.start + 1,
-                segment.start, &feed);
   }
   // Whatever was read again must still be what was scanned.
   if (!SourceUnchanged(*source)) {
@@ -249,10 +220,10 @@ bool ComputeOutOfOrder(ByteSource* source, FileFormat format, CrcAlgorithm algor
                        const std::vector<AddressRange>& ranges, uint64_t dataRecords,
                        uint32_t* crc) {
   if (format == IntelHex) {
-    return ComputeFor<IntelHexLine>(source, format, algorithm, ranges, dataRecords, crc);
+    return ComputeFor<IntelHexLine>(source, algorithm, ranges, dataRecords, crc);
   }
   if (format == SRecord) {
-    return ComputeFor<SRecordLine>(source, format, algorithm, ranges, dataRecords, crc);
+    return ComputeFor<SRecordLine>(source, algorithm, ranges, dataRecords, crc);
   }
   return false;
 }

@@ -64,28 +64,28 @@ void PushErased(RangeFeed* feed, uint64_t byteCount) {
   UpdateCrcErased(&feed->state, byteCount);
 }
 
-}  // namespace
-
-bool StartRangeFeed(CrcAlgorithm algorithm, const std::vector<AddressRange>& ranges,
-                    RangeFeed* feed) {
-  if (!SelectAlgorithm(algorithm, &feed->state) || ranges.empty()) {
-    return false;
+// The bytes of FeedBytes as digits to decode, and of FeedByteValues as values: Push feeds `count`
+// of them from the `skip`th on.
+struct DigitBytes {
+  const char* digits;
+  size_t digitCount;
+  void Push(RangeFeed* feed, uint64_t skip, uint64_t count) const {
+    size_t used = static_cast<size_t>(std::min<uint64_t>(2 * skip, digitCount));
+    PushData(feed, digits + used, digitCount - used, count);
   }
-  feed->ranges = &ranges;
-  feed->rangeIndex = 0;
-  feed->next = 0;
-  feed->count = 0;
-  if (feed->chunk == nullptr) {
-    feed->chunk.reset(new (std::nothrow) uint8_t[kChunkSize]);
-    if (feed->chunk == nullptr) {
-      ReportInternalError(kCrcMemory);
-    }
+};
+struct ValueBytes {
+  const uint8_t* bytes;
+  void Push(RangeFeed* feed, uint64_t skip, uint64_t count) const {
+    Flush(feed);
+    UpdateCrc(&feed->state, bytes + skip, static_cast<size_t>(count));
   }
-  return true;
-}
+};
 
-void FeedBytes(RangeFeed* feed, uint64_t start, uint64_t byteCount, const char* digits,
-               size_t digitCount) {
+// Feeds the bytes at `start` to start + byteCount - 1 that lie in a range, and 0xFF for the range
+// addresses between the last ones fed and `start`.
+template <typename Bytes>
+void FeedSpan(RangeFeed* feed, uint64_t start, uint64_t byteCount, const Bytes& bytes) {
   const std::vector<AddressRange>& ranges = *feed->ranges;
   const uint64_t end = start + byteCount;  // one past the last byte
   // The usual case: the bytes lie inside the range being fed.
@@ -97,7 +97,7 @@ void FeedBytes(RangeFeed* feed, uint64_t start, uint64_t byteCount, const char* 
       if (from < start) {
         PushErased(feed, start - from);
       }
-      PushData(feed, digits, digitCount, byteCount);
+      bytes.Push(feed, 0, byteCount);
       feed->next = end;
       return;
     }
@@ -120,14 +120,42 @@ void FeedBytes(RangeFeed* feed, uint64_t start, uint64_t byteCount, const char* 
       continue;
     }
     uint64_t to = std::min(end, rangeEnd);
-    uint64_t skip = std::min<uint64_t>(2 * (from - start), digitCount);
-    PushData(feed, digits + skip, digitCount - static_cast<size_t>(skip), to - from);
+    bytes.Push(feed, from - start, to - from);
     feed->next = to;
     if (to != rangeEnd) {
       return;
     }
     ++feed->rangeIndex;
   }
+}
+
+}  // namespace
+
+bool StartRangeFeed(CrcAlgorithm algorithm, const std::vector<AddressRange>& ranges,
+                    RangeFeed* feed) {
+  if (!SelectAlgorithm(algorithm, &feed->state) || ranges.empty()) {
+    return false;
+  }
+  feed->ranges = &ranges;
+  feed->rangeIndex = 0;
+  feed->next = 0;
+  feed->count = 0;
+  if (feed->chunk == nullptr) {
+    feed->chunk.reset(new (std::nothrow) uint8_t[kChunkSize]);
+    if (feed->chunk == nullptr) {
+      ReportInternalError(kCrcMemory);
+    }
+  }
+  return true;
+}
+
+void FeedBytes(RangeFeed* feed, uint64_t start, uint64_t byteCount, const char* digits,
+               size_t digitCount) {
+  FeedSpan(feed, start, byteCount, DigitBytes{digits, digitCount});
+}
+
+void FeedByteValues(RangeFeed* feed, uint64_t start, uint64_t byteCount, const uint8_t* bytes) {
+  FeedSpan(feed, start, byteCount, ValueBytes{bytes});
 }
 
 bool FinishRangeFeed(RangeFeed* feed, uint32_t* crc) {

@@ -34,6 +34,9 @@ bool StartRangeFeed(CrcAlgorithm algorithm, const std::vector<AddressRange>& ran
 void FeedBytes(RangeFeed* feed, uint64_t start, uint64_t byteCount, const char* digits,
                size_t digitCount);
 
+// FeedBytes for bytes given as values: `byteCount` of them at `bytes`.
+void FeedByteValues(RangeFeed* feed, uint64_t start, uint64_t byteCount, const uint8_t* bytes);
+
 // Feeds 0xFF for the range addresses not fed yet and stores the CRC in *crc.
 bool FinishRangeFeed(RangeFeed* feed, uint32_t* crc);
 

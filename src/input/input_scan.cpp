@@ -18,9 +18,6 @@ namespace sumwright {
 
 namespace {
 
-// The longest record text a line may hold, without its line end.
-constexpr size_t kMaxLineLength = 522;
-
 // Bytes read at a time. A chunk and its records stay in the processor's caches while the CRC and
 // the writer go over them.
 constexpr size_t kChunkSize = size_t{256} << 10;
@@ -50,38 +47,20 @@ inline const char* FindLineFeed(const char* position, const char* end) {
   return static_cast<const char*>(std::memchr(position, '\n', static_cast<size_t>(end - position)));
 }
 
-bool IsBlank(char c) {
-  return c == ' ' || c == '\t';
-}
-
-bool IsBlankText(const char* text, size_t length) {
-  for (size_t i = 0; i < length; ++i) {
-    if (!IsBlank(text[i])) {
-      return false;
-    }
-  }
-  return true;
-}
-
 void Fail(InputScan* scan, const char* format) {
-  if (scan->placing && format != nullptr) {
-    Message(format, scan->name.c_str());
-  }
+  Message(format, scan->name.c_str());
   scan->failed = true;
 }
 
-// A scan whose batches another thread reads takes kScanBuffers buffers in turn; reading a
-// stretch again, one buffer serves, since each batch is done with before the next is read.
-void AllocateBuffers(InputScan* scan, size_t count) {
-  for (size_t i = 0; i < count; ++i) {
-    if (scan->buffers[i] == nullptr) {
-      scan->buffers[i].reset(new (std::nothrow) char[kChunkSize + kCarryRoom]);
-      if (scan->buffers[i] == nullptr) {
-        ReportInternalError(kInputScan);
-      }
+// The batches are read by another thread while the scan goes on: the scan reads into
+// kScanBuffers buffers in turn.
+void AllocateBuffers(InputScan* scan) {
+  for (std::unique_ptr<char[]>& buffer : scan->buffers) {
+    buffer.reset(new (std::nothrow) char[kChunkSize + kCarryRoom]);
+    if (buffer == nullptr) {
+      ReportInternalError(kInputScan);
     }
   }
-  scan->bufferCount = count;
   scan->current = 0;
   scan->buffer = scan->buffers[0].get();
   scan->handedOut = false;
@@ -92,9 +71,9 @@ void AllocateBuffers(InputScan* scan, size_t count) {
 bool Refill(InputScan* scan) {
   char* buffer = scan->buffer;
   size_t carried = scan->dataEnd - scan->scanStart;
-  if (scan->handedOut && scan->bufferCount > 1) {
+  if (scan->handedOut) {
     // The records of the last batch point into this buffer: read into the next one.
-    scan->current = (scan->current + 1) % scan->bufferCount;
+    scan->current = (scan->current + 1) % kScanBuffers;
     char* next = scan->buffers[scan->current].get();
     std::memcpy(next, buffer + scan->scanStart, carried);
     buffer = scan->buffer = next;
@@ -108,20 +87,8 @@ bool Refill(InputScan* scan) {
   scan->dataEnd = carried;
   size_t room = kChunkSize + kCarryRoom - carried;
   size_t got = 0;
-  if (scan->placing) {
-    if (!ReadSource(scan->source, buffer + carried, room, &got)) {
-      return false;
-    }
-  } else {
-    uint64_t rest = scan->readEnd - scan->readPosition;
-    if (rest < room) {
-      room = static_cast<size_t>(rest);
-    }
-    if (room != 0 &&
-        !ReadSourceAt(scan->source, scan->readPosition, buffer + carried, room, &got)) {
-      return false;
-    }
-    scan->readPosition += got;
+  if (!ReadSource(scan->source, buffer + carried, room, &got)) {
+    return false;
   }
   scan->dataEnd = carried + got;
   if (got == 0) {
@@ -133,20 +100,20 @@ bool Refill(InputScan* scan) {
 // Reads the line [text, text + length) into the batch and follows the code field's split.
 // False when the line is refused.
 bool ReadLine(InputScan* scan, const char* text, size_t length, ScanBatch* batch) {
-  CodeField* field = scan->placing ? &scan->codeField : nullptr;
   CodePlacement placement;
   // Read straight into the list: a record put together elsewhere and copied in is read back
   // before its small field writes have landed, which stalls the processor on every line.
   if (scan->format == IntelHex) {
     IntelHexLine& line = batch->intelHexLines.emplace_back();
-    if (!ReadIntelHexLine(text, length, &scan->addressState, field, &line)) {
+    if (!ReadIntelHexLine(text, length, &scan->addressState, &line) ||
+        !PlaceIntelHexLine(&line, &scan->codeField)) {
       batch->intelHexLines.pop_back();
       return false;
     }
     placement = line.placement;
   } else {
     SRecordLine& line = batch->sRecordLines.emplace_back();
-    if (!ReadSRecordLine(text, length, field, &line)) {
+    if (!ReadSRecordLine(text, length, &line) || !PlaceSRecordLine(&line, &scan->codeField)) {
       batch->sRecordLines.pop_back();
       return false;
     }
@@ -269,7 +236,7 @@ bool OpenInputScan(ByteSource* source, const std::string& name, uint32_t codeAdd
   scan->source = source;
   scan->name = name;
   scan->codeField.crcCodeAddress = codeAddress;
-  AllocateBuffers(scan, kScanBuffers);
+  AllocateBuffers(scan);
   // A pipe may hand out its first bytes in several pieces; one is enough here.
   while (!scan->sourceEnded && scan->dataEnd == 0) {
     PollInterrupt();
@@ -286,24 +253,6 @@ bool OpenInputScan(ByteSource* source, const std::string& name, uint32_t codeAdd
   }
   scan->format = first == ':' ? IntelHex : SRecord;
   return true;
-}
-
-void OpenStretchScan(ByteSource* source, FileFormat format, uint64_t from, uint64_t to,
-                     const ExtendedAddressState& state, InputScan* scan) {
-  scan->source = source;
-  scan->format = format;
-  scan->addressState = state;
-  scan->placing = false;
-  scan->failed = false;
-  scan->firstLine = false;
-  scan->inLongBlankLine = false;
-  scan->sourceEnded = false;
-  scan->scanStart = 0;
-  scan->dataEnd = 0;
-  scan->bufferOffset = from;
-  scan->readPosition = from;
-  scan->readEnd = to;
-  AllocateBuffers(scan, 1);
 }
 
 bool ScanInput(InputScan* scan, ScanBatch* batch) {

@@ -9,6 +9,7 @@
 
 #include "base/byte_source.h"
 #include "input/code_placement.h"
+#include "input/intel_hex_format.h"
 #include "input/record_lines.h"
 
 namespace sumwright {
@@ -45,15 +46,11 @@ struct InputScan {
   ExtendedAddressState addressState;
   // A record ended at the code address and no record has yet begun at the address after it.
   bool pending = false;
-  // False when a stretch of the input is read again: records are then neither placed nor
-  // refused with a message.
-  bool placing = true;
   bool failed = false;
 
   // The chunk: bytes [scanStart, dataEnd) of `buffer` are read and not yet scanned;
   // buffer[0] lies at bufferOffset in the input; it is buffers[current].
   std::unique_ptr<char[]> buffers[kScanBuffers];
-  size_t bufferCount = 0;
   size_t current = 0;
   char* buffer = nullptr;
   bool handedOut = false;  // `buffer` holds the records of the last batch
@@ -64,9 +61,6 @@ struct InputScan {
   bool firstLine = true;
   // Inside a line of blanks too long to keep: its bytes are dropped as they come.
   bool inLongBlankLine = false;
-  // Reading a stretch again: the input offsets of the next byte to read and of the stretch's end.
-  uint64_t readPosition = 0;
-  uint64_t readEnd = 0;
 };
 
 // Starts the scan of `source`, whose name `name` messages show, for the code field at
@@ -88,12 +82,5 @@ bool ScanInput(InputScan* scan, ScanBatch* batch);
 // True when the whole input was scanned and accepted. False when ScanInput failed, or after
 // L3315 when a record ended at the code address and no later record began at the next one.
 bool FinishInputScan(InputScan* scan);
-
-// Prepares `scan` to read again the lines of `source` (already scanned in `format`) from input
-// offset `from` (a line start) up to `to` (a line end), under the extended address state `state`.
-// The records are not placed and refusals print nothing. Such a scan keeps only the last batch
-// valid: it is read by the thread that scans.
-void OpenStretchScan(ByteSource* source, FileFormat format, uint64_t from, uint64_t to,
-                     const ExtendedAddressState& state, InputScan* scan);
 
 }  // namespace sumwright

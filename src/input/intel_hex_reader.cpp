@@ -1,4 +1,4 @@
-// Intel HEX lines: the reader and the field accessors of a stored record.
+// Intel HEX lines: the reader, the placement of a read record and the field accessors.
 #include "input/intel_hex_reader.h"
 
 #include "base/hex_value.h"
@@ -51,17 +51,6 @@ inline bool DataRecordHeader(const char* text, size_t length, uint32_t* count, u
   return true;
 }
 
-// Absolute address of a load offset under the extended address in effect; the sums wrap.
-uint32_t RecordAddress(const ExtendedAddressState& state, uint32_t offset) {
-  if (state.kind == AddressKind::Segment) {
-    return state.value * 16u + offset;
-  }
-  if (state.kind == AddressKind::Linear) {
-    return state.value * 65536u + offset;
-  }
-  return offset;
-}
-
 // True when the data digits reach every code byte a record placed `placement` holds, so
 // that the code field can be patched into them.
 bool DigitsReachCode(const IntelHexLine& line, uint32_t start, uint32_t codeAddress) {
@@ -78,29 +67,30 @@ bool DigitsReachCode(const IntelHexLine& line, uint32_t start, uint32_t codeAddr
 }  // namespace
 
 bool RecordType(const IntelHexLine& line, uint32_t* type) {
-  return FieldValue(line, 8, 2, type);
+  return FieldValue(line, kIntelHexTypeColumn, 2, type);
 }
 
 bool ByteCount(const IntelHexLine& line, uint32_t* count) {
-  return FieldValue(line, 2, 2, count);
+  return FieldValue(line, kIntelHexCountColumn, 2, count);
 }
 
 bool LoadOffset(const IntelHexLine& line, uint32_t* offset) {
-  return FieldValue(line, 4, 4, offset);
+  return FieldValue(line, kIntelHexOffsetColumn, 4, offset);
 }
 
 bool ExtensionValue(const IntelHexLine& line, uint32_t* value) {
-  return FieldValue(line, 10, 4, value);
+  return FieldValue(line, kIntelHexDataColumn, 4, value);
 }
 
 bool DataText(const IntelHexLine& line, std::string_view* data) {
   uint32_t type = 0;
-  if (!RecordType(line, &type) || type != 0 || line.length <= 9) {
+  const size_t first = kIntelHexDataColumn - 1;
+  if (!RecordType(line, &type) || type != kIntelHexData || line.length <= first) {
     return false;
   }
-  // Without a whole checksum after column 9 there are no data digits.
-  size_t digits = line.length >= 11 ? line.length - 11u : 0u;
-  *data = std::string_view(line.text + 9, digits);
+  // Without a whole checksum after the type field there are no data digits.
+  size_t digits = line.length >= first + 2 ? line.length - first - 2 : 0u;
+  *data = std::string_view(line.text + first, digits);
   return true;
 }
 
@@ -116,16 +106,17 @@ bool RecordSpan(const IntelHexLine& line, uint32_t* start, uint32_t* end) {
 
 bool FollowAddressRecord(const IntelHexLine& line, ExtendedAddressState* state) {
   uint32_t value = 0;
-  if ((line.type != 0x02 && line.type != 0x04) || !ExtensionValue(line, &value)) {
+  if ((line.type != kIntelHexSegmentAddress && line.type != kIntelHexLinearAddress) ||
+      !ExtensionValue(line, &value)) {
     return false;
   }
   state->value = value;
-  state->kind = line.type == 0x02 ? AddressKind::Segment : AddressKind::Linear;
+  state->kind = line.type == kIntelHexSegmentAddress ? AddressKind::Segment : AddressKind::Linear;
   return true;
 }
 
 bool ReadIntelHexLine(const char* text, size_t length, ExtendedAddressState* state,
-                      CodeField* field, IntelHexLine* line) {
+                      IntelHexLine* line) {
   if (length > UINT16_MAX) {
     return false;
   }
@@ -139,15 +130,31 @@ bool ReadIntelHexLine(const char* text, size_t length, ExtendedAddressState* sta
   }
   line->type = static_cast<uint8_t>(type);
   switch (type) {
-    case 0x00: {
+    case kIntelHexData:
       if (!header && (!LoadOffset(*line, &offset) || !ByteCount(*line, &count))) {
         return false;
       }
-      uint32_t start = RecordAddress(*state, offset);
-      line->address = start;
-      if (field == nullptr) {
-        break;
+      line->address = IntelHexAddress(*state, offset);
+      return true;
+    case kIntelHexSegmentAddress:
+    case kIntelHexLinearAddress:
+      if (!FollowAddressRecord(*line, state) || !LoadOffset(*line, &offset)) {
+        return false;
       }
+      line->address = IntelHexAddress(*state, offset);
+      return true;
+    default:
+      return true;
+  }
+}
+
+bool PlaceIntelHexLine(IntelHexLine* line, CodeField* field) {
+  switch (line->type) {
+    case kIntelHexData: {
+      // The reader found the count readable; the type field behind it makes the text long enough.
+      uint32_t count = 0;
+      HexByte(line->text + kIntelHexCountColumn - 1, &count);
+      uint32_t start = line->address;
       // A record without data bytes is placed by its start alone; it holds no code byte.
       line->placement = count == 0 ? PlaceEmptyRecord(start, *field)
                                    : PlaceCodeField(start, start + count - 1u, field);
@@ -156,34 +163,23 @@ bool ReadIntelHexLine(const char* text, size_t length, ExtendedAddressState* sta
         Message(kL3315InvalidCodeLocation);
         return false;
       }
-      break;
+      return true;
     }
-    case 0x01:
-    case 0x03:
-    case 0x05:
+    case kIntelHexEndOfFile:
+    case kIntelHexStartSegment:
+    case kIntelHexStartLinear:
       line->placement = CodePlacement::After;
-      break;
-    case 0x02:
-    case 0x04: {
-      if (!FollowAddressRecord(*line, state) || !LoadOffset(*line, &offset)) {
-        return false;
-      }
-      line->address = RecordAddress(*state, offset);
-      if (field != nullptr) {
-        line->placement =
-            line->address <= field->crcCodeAddress ? CodePlacement::Before : CodePlacement::After;
-      }
-      break;
-    }
-    case 0xFF:
-      if (field != nullptr) {
-        Message(kL2008InvalidAddressRecordType, kValdaneExtended);
-      }
+      return true;
+    case kIntelHexSegmentAddress:
+    case kIntelHexLinearAddress:
+      line->placement = PlaceAddressRecord(line->address, field->crcCodeAddress);
+      return true;
+    case kIntelHexValdaneExtended:
+      Message(kL2008InvalidAddressRecordType, kValdaneExtended);
       return false;
     default:
       return false;
   }
-  return true;
 }
 
 }  // namespace sumwright

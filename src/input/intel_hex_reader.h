@@ -1,4 +1,4 @@
-// Intel HEX lines: the reader and the field accessors of a stored record.
+// Intel HEX lines: the reader, the placement of a read record and the field accessors.
 #pragma once
 
 #include <cstddef>
@@ -6,18 +6,19 @@
 #include <string_view>
 
 #include "input/code_placement.h"
+#include "input/intel_hex_format.h"
 #include "input/record_lines.h"
 
 namespace sumwright {
 
-// Field accessors. Each reads the record text (columns counted from 1, ":" in column 1) and
-// returns false when the text is too short for the field or its digits are not hexadecimal.
-bool RecordType(const IntelHexLine& line, uint32_t* type);       // columns 8-9
-bool ByteCount(const IntelHexLine& line, uint32_t* count);       // columns 2-3
-bool LoadOffset(const IntelHexLine& line, uint32_t* offset);     // columns 4-7
-bool ExtensionValue(const IntelHexLine& line, uint32_t* value);  // columns 10-13
-// Data digits from column 10 up to the checksum, not converted; a view into the record text.
-// False when the type is not 00 or the text has 9 characters or fewer.
+// Field accessors. Each reads the record text and returns false when the text is too short for
+// the field or its digits are not hexadecimal.
+bool RecordType(const IntelHexLine& line, uint32_t* type);
+bool ByteCount(const IntelHexLine& line, uint32_t* count);
+bool LoadOffset(const IntelHexLine& line, uint32_t* offset);
+bool ExtensionValue(const IntelHexLine& line, uint32_t* value);  // the data of an address record
+// Data digits from the data column up to the checksum, not converted; a view into the record
+// text. False when the type is not 00 or the text ends at or before the type field.
 bool DataText(const IntelHexLine& line, std::string_view* data);
 // Start (the stored address) and inclusive end (start + byte count - 1, mod 2^32).
 bool RecordSpan(const IntelHexLine& line, uint32_t* start, uint32_t* end);
@@ -27,11 +28,15 @@ bool RecordSpan(const IntelHexLine& line, uint32_t* start, uint32_t* end);
 bool FollowAddressRecord(const IntelHexLine& line, ExtendedAddressState* state);
 
 // Reads one line (text without its line end) under the extended address state `state`, which it
-// updates at 02 and 04 records, into *line, placed relative to the code field `field`. False when
-// the line is refused: after L2008 for type FF, after L3315 for a data record placed Invalid or
-// whose digits do not reach a code byte, silently otherwise. With `field` null the line is read
-// again, for its address only: it is not placed and a refusal prints nothing.
+// updates at 02 and 04 records, into *line: its type and, for 00, 02 and 04, its absolute
+// address; the placement stays Invalid. False, printing nothing, when a field its type needs
+// cannot be read. A type this program refuses is read (PlaceIntelHexLine refuses it).
 bool ReadIntelHexLine(const char* text, size_t length, ExtendedAddressState* state,
-                      CodeField* field, IntelHexLine* line);
+                      IntelHexLine* line);
+
+// Places a line that ReadIntelHexLine read relative to the code field `field`. False when the
+// line is refused: after L2008 for type FF, after L3315 for a data record placed Invalid or
+// whose digits do not reach a code byte it holds, silently for the types 06 to FE.
+bool PlaceIntelHexLine(IntelHexLine* line, CodeField* field);
 
 }  // namespace sumwright

@@ -1,9 +1,28 @@
 // The records of a scanned input file: one per line, in file order, with their placement.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 
 namespace sumwright {
+
+// The longest record text a line may hold, without its line end: a longer line is refused,
+// unless it is blank.
+constexpr size_t kMaxLineLength = 522;
+
+// A line of nothing but spaces and tabs (its line end aside) is blank: it holds no record and
+// is skipped.
+inline bool IsBlank(char c) {
+  return c == ' ' || c == '\t';
+}
+inline bool IsBlankText(const char* text, size_t length) {
+  for (size_t i = 0; i < length; ++i) {
+    if (!IsBlank(text[i])) {
+      return false;
+    }
+  }
+  return true;
+}
 
 // Intel HEX or S-records: read from the input's first character; the output takes the same.
 enum FileFormat : int { NoFormat = 0, SRecord = 1, IntelHex = 2 };
@@ -23,9 +42,10 @@ constexpr unsigned PlacementBit(CodePlacement placement) {
   return 1u << static_cast<unsigned>(placement);
 }
 
-// One Intel HEX line. `text` points into the scan's chunk (the line without its line end) and is
-// valid as long as the batch holding the record; `address` is the absolute address of types 00,
-// 02 and 04, 0 for the others.
+// One Intel HEX line. `text` points into the buffer of the reader that read it (the line without
+// its line end) and is valid as long as that reader keeps the line; `address` is the absolute
+// address of types 00, 02 and 04, 0 for the others; `placement` is Invalid until the scan
+// places the record.
 struct IntelHexLine {
   const char* text;
   uint32_t address;
@@ -34,27 +54,14 @@ struct IntelHexLine {
   CodePlacement placement;
 };
 
-// One S-record line. `text` points into the scan's chunk (the line without its line end), as for
-// IntelHexLine; `address` is the load address of S1, S2 and S3 records, 0 for the others.
+// One S-record line. `text` and `placement` as for IntelHexLine; `address` is the load address
+// of S1, S2 and S3 records, 0 for the others.
 struct SRecordLine {
   const char* text;
   uint32_t address;
   uint16_t length;
   uint8_t type;
   CodePlacement placement;
-};
-
-// The kind of Intel HEX extended address in effect: the type of the record that set it.
-enum class AddressKind : int {
-  Segment = 2,  // extended segment address: the base is value * 16
-  Linear = 4,   // extended linear address: the base is value * 65536
-  None = 6,     // no extended address record so far: the base is 0
-};
-
-// The Intel HEX extended address in effect.
-struct ExtendedAddressState {
-  uint32_t value = 0;
-  AddressKind kind = AddressKind::None;
 };
 
 }  // namespace sumwright

@@ -1,4 +1,4 @@
-// S-record lines: the reader and the field accessors of a stored record.
+// S-record lines: the reader, the placement of a read record and the field accessors.
 #include "input/s_record_reader.h"
 
 #include "base/hex_value.h"
@@ -6,23 +6,6 @@
 namespace sumwright {
 
 namespace {
-
-// Number of address digits of a record type; 0 for types without an address field.
-size_t AddressDigits(uint32_t type) {
-  switch (type) {
-    case 1:
-    case 9:
-      return 4;
-    case 2:
-    case 8:
-      return 6;
-    case 3:
-    case 7:
-      return 8;
-    default:
-      return 0;
-  }
-}
 
 // The value of `count` hexadecimal digits (at most 8); false when one is not a digit.
 inline bool DigitsValue(const char* digits, size_t count, uint32_t* value) {
@@ -43,7 +26,7 @@ bool RecordType(const SRecordLine& line, uint32_t* type) {
   if (line.length < 2) {
     return false;
   }
-  int digit = kHexDigitValue[line.text[1]];
+  int digit = kHexDigitValue[line.text[kSRecordTypeColumn - 1]];
   if (digit < 0) {
     return false;
   }
@@ -56,11 +39,12 @@ bool AddressText(const SRecordLine& line, std::string_view* address) {
   if (!RecordType(line, &type)) {
     return false;
   }
-  size_t digits = AddressDigits(type);
-  if (digits == 0 || line.length < 4 + digits) {
+  size_t digits = 2 * SRecordAddressBytes(type);
+  const size_t first = kSRecordAddressColumn - 1;
+  if (digits == 0 || line.length < first + digits) {
     return false;
   }
-  *address = std::string_view(line.text + 4, digits);
+  *address = std::string_view(line.text + first, digits);
   return true;
 }
 
@@ -71,10 +55,10 @@ bool AddressValue(const SRecordLine& line, uint32_t* address) {
 
 bool DataText(const SRecordLine& line, std::string_view* data) {
   uint32_t type = 0;
-  if (!RecordType(line, &type) || type < 1 || type > 3) {
+  if (!RecordType(line, &type) || !IsSRecordData(type)) {
     return false;
   }
-  size_t first = 4 + AddressDigits(type);
+  size_t first = SRecordDataColumn(type) - 1;
   if (line.length < first + 1) {
     return false;
   }
@@ -84,7 +68,7 @@ bool DataText(const SRecordLine& line, std::string_view* data) {
   return true;
 }
 
-bool ReadSRecordLine(const char* text, size_t length, CodeField* field, SRecordLine* line) {
+bool ReadSRecordLine(const char* text, size_t length, SRecordLine* line) {
   if (length > UINT16_MAX) {
     return false;
   }
@@ -94,50 +78,41 @@ bool ReadSRecordLine(const char* text, size_t length, CodeField* field, SRecordL
     return false;
   }
   line->type = static_cast<uint8_t>(type);
-  switch (type) {
-    case 0:
-      line->placement = CodePlacement::Before;
-      break;
-    case 1:
-    case 2:
-    case 3: {
-      // The address and data fields as AddressValue and DataText read them, without taking the
-      // type apart again: nearly every line of a file is a data record.
-      size_t addressDigits = AddressDigits(type);
-      size_t first = 4 + addressDigits;
-      if (length < first + 1 || !DigitsValue(text + 4, addressDigits, &line->address)) {
-        return false;
-      }
-      if (field == nullptr) {
-        break;
-      }
-      // The span covers whole bytes only; a record without one holds no code byte.
-      size_t dataDigits = length >= first + 2 ? length - first - 2 : 0;
-      uint32_t bytes = static_cast<uint32_t>(dataDigits / 2);
-      line->placement = bytes == 0
-                            ? PlaceEmptyRecord(line->address, *field)
-                            : PlaceCodeField(line->address, line->address + bytes - 1u, field);
-      // Refused without a message, where the Intel HEX reader prints L3315: S-record users have
-      // always seen only the abort line here, and scripts may rely on it.
-      if (line->placement == CodePlacement::Invalid) {
-        return false;
-      }
-      break;
-    }
-    case 7:
-    case 8:
-    case 9: {
-      uint32_t address = 0;
-      if (!AddressValue(*line, &address)) {
-        return false;
-      }
-      line->placement = CodePlacement::After;
-      break;
-    }
-    default:
-      return false;
+  if (IsSRecordData(type)) {
+    // The address as AddressValue reads it, without taking the type apart again: nearly every
+    // line of a file is a data record. The text must reach the data column.
+    size_t first = SRecordDataColumn(type) - 1;
+    return length >= first + 1 && DigitsValue(text + kSRecordAddressColumn - 1,
+                                              2 * SRecordAddressBytes(type), &line->address);
+  }
+  if (IsSRecordTermination(type)) {
+    uint32_t address = 0;
+    return AddressValue(*line, &address);
   }
   return true;
+}
+
+bool PlaceSRecordLine(SRecordLine* line, CodeField* field) {
+  if (line->type == kSRecordHeader) {
+    line->placement = CodePlacement::Before;
+    return true;
+  }
+  if (IsSRecordTermination(line->type)) {
+    line->placement = CodePlacement::After;
+    return true;
+  }
+  if (!IsSRecordData(line->type)) {
+    return false;
+  }
+  // The span covers whole bytes only; a record without one holds no code byte.
+  size_t first = SRecordDataColumn(line->type) - 1;
+  size_t dataDigits = line->length >= first + 2 ? line->length - first - 2 : 0;
+  uint32_t bytes = static_cast<uint32_t>(dataDigits / 2);
+  line->placement = bytes == 0 ? PlaceEmptyRecord(line->address, *field)
+                               : PlaceCodeField(line->address, line->address + bytes - 1u, field);
+  // Refused without a message, where the Intel HEX reader prints L3315: S-record users have
+  // always seen only the abort line here, and scripts may rely on it.
+  return line->placement != CodePlacement::Invalid;
 }
 
 }  // namespace sumwright

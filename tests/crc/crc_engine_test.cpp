@@ -320,6 +320,34 @@ TEST(CrcEngine, EqualsImageModelWhenRecordsDoNotAscend) {
   }
 }
 
+TEST(CrcEngine, OutOfOrderInputReadsAgainInWindows) {
+  // 70,000 records of 4 bytes, one every 256 addresses, shuffled: more blocks of 256 addresses
+  // than one window of 16 MiB holds. First in the file, a record across the border of the
+  // first two windows (0xFFFFFE-0x1000001); last, a record over it that loses both its ends.
+  std::mt19937 random(8);
+  std::vector<ModelRecord> records;
+  for (uint32_t i = 0; i < 70000; ++i) {
+    records.push_back(Block(i * 256, 1, 4, &random)[0]);
+  }
+  std::shuffle(records.begin(), records.end(), random);
+  records.insert(records.begin(), Block(0xFFFFFE, 1, 4, &random)[0]);
+  records.push_back(Block(0xFFFFFD, 1, 6, &random)[0]);
+  // The ranges hold the bytes of every record and a few around the border; the second set
+  // nothing in the blocks of the first window.
+  std::vector<AddressRange> all;
+  std::vector<AddressRange> above;
+  for (uint32_t i = 0; i < 70000; ++i) {
+    all.push_back(i == 65536 ? AddressRange{0xFFFFF8, 0x1000007}
+                             : AddressRange{i * 256, i * 256 + 3});
+    if (i > 65536) {
+      above.push_back(all.back());
+    }
+  }
+  for (const std::vector<AddressRange>& ranges : {all, above}) {
+    ExpectModelCrc(records, ranges, false, "shuffled across windows");
+  }
+}
+
 TEST(CrcEngine, ReadingAgainKeepsACarriageReturnThatEndsTheText) {
   // A line ending in two carriage returns and a line feed keeps one of them in its text, and
   // so in its data digits. The same records give the same CRC whether they ascend (fed while
@@ -472,16 +500,17 @@ TEST(CrcEngine, ExhaustedMemoryIsInternalError4And65) {
   if (kAddressSanitizer) {
     GTEST_SKIP() << "address space limits do not work with the address sanitizer";
   }
-  // 100,000 records from the highest address down: the engine must index as many runs.
+  // 100,000 records 256 addresses apart, from the highest address down: sorting them takes a
+  // window of 16 MiB.
   std::string text;
   for (uint32_t i = 0; i < 100000; ++i) {
     char line[32];
-    std::snprintf(line, sizeof line, "S309%08XAABBCCDD00\n", (100000 - i) * 4);
+    std::snprintf(line, sizeof line, "S309%08XAABBCCDD00\n", (100000 - i) * 256);
     text += line;
   }
   EXPECT_EXIT(
       {
-        CrcOfText(text, Ccitt, {{0, 0xFFFFF}}, [] {
+        CrcOfText(text, Ccitt, {{0, 0xFFFFFFF}}, [] {
           // Room for a little more than the process holds now.
           long pages = 0;
           std::FILE* statm = std::fopen("/proc/self/statm", "r");

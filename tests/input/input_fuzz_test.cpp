@@ -81,11 +81,12 @@ TEST(InputFuzz, RandomLinesNeverReadOutsideTheirText) {
     std::unique_ptr<char[]> text(new char[line.size() + 1]);
     line.copy(text.get(), line.size());
     IntelHexLine intel{};
-    if (ReadIntelHexLine(text.get(), line.size(), &state, &field, &intel)) {
+    if (ReadIntelHexLine(text.get(), line.size(), &state, &intel) &&
+        PlaceIntelHexLine(&intel, &field)) {
       TouchIntelHex(intel);
     }
     SRecordLine sRecord{};
-    if (ReadSRecordLine(text.get(), line.size(), &field, &sRecord)) {
+    if (ReadSRecordLine(text.get(), line.size(), &sRecord) && PlaceSRecordLine(&sRecord, &field)) {
       TouchSRecord(sRecord);
     }
   }

@@ -179,13 +179,11 @@ TEST(IntelHexReader, AbsoluteAddressesUnderExtendedAddressing) {
   };
   ExpectReadRows<IntelHexLine>(cases);
   for (const ReadCase& c : cases) {
-    // Read again without a code field: the same addresses; data and address records unplaced.
+    // Read without placing: the same types and addresses, no placement.
     const std::string records = c.rows;
     std::string unplaced;
     for (size_t row = 0; row < records.size(); row = records.find('\n', row) + 1) {
-      std::string line = records.substr(row, records.find('\n', row) - row);
-      bool placed = line[1] == '0' || line[1] == '2' || line[1] == '4';
-      unplaced += placed ? line.substr(0, 12) + "Invalid\n" : line + "\n";
+      unplaced += records.substr(row, 12) + "Invalid\n";
     }
     EXPECT_EQ(unplaced, ReadRows<IntelHexLine>(c.code, c.lines, false)) << c.name;
   }
@@ -273,7 +271,7 @@ TEST(IntelHexReader, RefusedLinesAndTheirMessages) {
     EXPECT_EQ(c.messages, testing::internal::GetCapturedStderr()) << c.name;
     EXPECT_TRUE(records.size() >= 8 && records.compare(records.size() - 8, 8, "refused\n") == 0)
         << c.name << ": " << records;
-    // A second reading, without a code field, prints nothing.
+    // Reading without placing prints nothing.
     testing::internal::CaptureStderr();
     ReadRows<IntelHexLine>(c.code, c.lines, false);
     EXPECT_EQ("", testing::internal::GetCapturedStderr()) << c.name;

@@ -7,11 +7,13 @@ namespace sumwright {
 
 bool ReadLine(const std::string& text, ExtendedAddressState* state, CodeField* field,
               IntelHexLine* line) {
-  return ReadIntelHexLine(text.data(), text.size(), state, field, line);
+  return ReadIntelHexLine(text.data(), text.size(), state, line) &&
+         (field == nullptr || PlaceIntelHexLine(line, field));
 }
 
 bool ReadLine(const std::string& text, ExtendedAddressState*, CodeField* field, SRecordLine* line) {
-  return ReadSRecordLine(text.data(), text.size(), field, line);
+  return ReadSRecordLine(text.data(), text.size(), line) &&
+         (field == nullptr || PlaceSRecordLine(line, field));
 }
 
 const char* PlacementName(CodePlacement placement) {

@@ -24,8 +24,8 @@ Line LineOf(const std::string& text) {
   return Line{text.data(), 0, static_cast<uint16_t>(text.size()), 0, CodePlacement::Invalid};
 }
 
-// The reader of the form of *line over `text`; `state` serves Intel HEX only; a null `field` is a
-// second reading, which places nothing.
+// The reader of the form of *line over `text`, then the placement relative to `field` unless it
+// is null; `state` serves Intel HEX only.
 bool ReadLine(const std::string& text, ExtendedAddressState* state, CodeField* field,
               IntelHexLine* line);
 bool ReadLine(const std::string& text, ExtendedAddressState* state, CodeField* field,
