@@ -57,17 +57,16 @@ bool ParseEndianOption(const std::string& token, OptionState* state) {
   return true;
 }
 
-// Opens the input file into state->input, where the input scan reads it. Throws OptionAbort
-// after L3000 or L3300.
-void CheckInputFile(OptionState* state) {
-  if (!state->hasInputName) {
+// Opens the input file into *input. Throws OptionAbort after L3000 or L3300.
+void CheckInputFile(const OptionState& state, ByteSource* input) {
+  if (!state.hasInputName) {
     Message(kL3000NoInputFile);
     throw OptionAbort{};
   }
   // A directory, which some systems open, and a name holding a NUL byte (the system would see
   // only the part before it) cannot be opened either.
-  if (!OpenSourceFile(state->inputName, &state->input)) {
-    Message(kL3300CannotOpenFile, state->inputName.c_str());
+  if (!OpenSourceFile(state.inputName, input)) {
+    Message(kL3300CannotOpenFile, state.inputName.c_str());
     throw OptionAbort{};
   }
 }
@@ -116,7 +115,7 @@ bool ExamineToken(const std::string& token, OptionState* state) {
 
 }  // namespace
 
-bool ParseCommandLine(int argc, char** argv, OptionState* state) {
+bool ParseCommandLine(int argc, char** argv, OptionState* state, ByteSource* input) {
   if (argc <= 0 || argv == nullptr) {
     return false;
   }
@@ -147,7 +146,7 @@ bool ParseCommandLine(int argc, char** argv, OptionState* state) {
   if (state->outputCount == 0) {
     DeriveOutputName(state);
   }
-  CheckInputFile(state);
+  CheckInputFile(*state, input);
   // The input is never overwritten, whichever spelling of its name the output uses.
   if (state->outputName == state->inputName || NamesSameFile(state->outputName, state->inputName)) {
     Message(kL2011InvalidParameter, "output", state->outputName.c_str());

@@ -5,7 +5,6 @@
 #include <string>
 #include <vector>
 
-#include "base/byte_source.h"
 #include "base/crc_request.h"
 
 namespace sumwright {
@@ -19,8 +18,6 @@ struct OptionState {
   std::string outputName;
   bool hasInputName = false;
   std::string inputName;
-  // The input file, opened once by the final checks and read by the input scan.
-  ByteSource input;
   bool hasRangeText = false;
   std::string rangeText;
   unsigned crcCount = 0;

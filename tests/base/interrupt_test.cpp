@@ -71,7 +71,8 @@ TEST_F(InterruptTest, EveryStageEndsWithL3410AndStatusOneAndLeavesNoFile) {
          char* argv[] = {&program[0], &input[0], nullptr};
          OptionState state;
          SetInterrupt(1);
-         ParseCommandLine(2, argv, &state);
+         ByteSource source;
+         ParseCommandLine(2, argv, &state, &source);
        }},
       {"parsing the ranges",
        [](const TempDir&) {

@@ -40,7 +40,7 @@ class CommandLine : public testing::Test {
     bool thrown = false;
     testing::internal::CaptureStderr();
     try {
-      accepted = ParseCommandLine(static_cast<int>(words.size()), argv.data(), &state);
+      accepted = ParseCommandLine(static_cast<int>(words.size()), argv.data(), &state, &input);
     } catch (const OptionAbort&) {
       thrown = true;
     }
@@ -56,6 +56,7 @@ class CommandLine : public testing::Test {
   TempDir dir;
   fs::path previous;
   OptionState state;
+  ByteSource input;
 };
 
 TEST_F(CommandLine, ValidOptionsFillTheOptionState) {
@@ -292,7 +293,8 @@ TEST_F(CommandLine, InputNameHoldingNulByteCannotBeOpened) {
 TEST_F(CommandLine, NoArgumentPrintsUsageAndEndsWithStatusZero) {
   char program[] = "sumwright";
   char* argv[] = {program, nullptr};
-  EXPECT_EXIT(ParseCommandLine(1, argv, &state), testing::ExitedWithCode(0), Exactly(kUsage));
+  EXPECT_EXIT(ParseCommandLine(1, argv, &state, &input), testing::ExitedWithCode(0),
+              Exactly(kUsage));
 }
 
 }  // namespace
