@@ -5,6 +5,8 @@
 #include <cstddef>
 
 #include "base/hex_value.h"
+#include "input/intel_hex_format.h"
+#include "input/s_record_format.h"
 
 namespace sumwright {
 
@@ -20,13 +22,13 @@ std::string_view DataDigits(const char* text, size_t length, size_t first) {
 }  // namespace
 
 bool ReadDataRecord(const IntelHexLine& line, DataRecord* record) {
-  // The byte count sits in columns 2-3, the data digits from column 10 on. The record type was
-  // read by the reader already; this runs for every record of the file.
+  // The record type was read by the reader already; this runs for every record of the file.
   uint32_t byteCount = 0;
-  if (line.type != 0 || line.length < 3 || !HexByte(line.text + 1, &byteCount) || byteCount == 0) {
+  if (line.type != kIntelHexData || line.length < kIntelHexCountColumn + 1 ||
+      !HexByte(line.text + kIntelHexCountColumn - 1, &byteCount) || byteCount == 0) {
     return false;
   }
-  std::string_view digits = DataDigits(line.text, line.length, 9);
+  std::string_view digits = DataDigits(line.text, line.length, kIntelHexDataColumn - 1);
   record->start = line.address;
   record->byteCount = byteCount;
   record->digits = digits.substr(0, std::min<size_t>(digits.size(), size_t{2} * byteCount));
@@ -34,11 +36,10 @@ bool ReadDataRecord(const IntelHexLine& line, DataRecord* record) {
 }
 
 bool ReadDataRecord(const SRecordLine& line, DataRecord* record) {
-  // The data digits follow the 4, 6 or 8 address digits of S1, S2, S3.
-  if (line.type < 1 || line.type > 3) {
+  if (!IsSRecordData(line.type)) {
     return false;
   }
-  std::string_view digits = DataDigits(line.text, line.length, 4 + 2 * (size_t{line.type} + 1));
+  std::string_view digits = DataDigits(line.text, line.length, SRecordDataColumn(line.type) - 1);
   // Whole bytes only: a lone last digit is not a byte.
   uint32_t byteCount = static_cast<uint32_t>(digits.size() / 2);
   if (byteCount == 0) {

@@ -13,7 +13,10 @@
 //   address record of the input's own makes it needless (ResolveRestore).
 // - The writer follows the input's address records only until the code field has its place.
 // The corrections rewrite the file after the point they concern; they happen at most once or
-// twice a run, so the usual run is a straight copy of the input's chunks.
+// twice a run, so the usual run is a straight copy of the input's chunks. The code field's
+// progress (output_writer.h, FieldStepFor) decides which of them can still happen.
+// Tested by IntelHexWriter.EveryRecordHoldingACodeByteIsPatchedAndNoneInserted and
+// IntelHexWriter.AddressRecordRestoresTheInputsAddressForLaterDataRecords.
 #include "output/intel_hex_writer.h"
 
 #include <cstring>
@@ -22,15 +25,12 @@
 
 #include "input/code_placement.h"
 #include "input/intel_hex_reader.h"
+#include "output/output_writer.h"
 #include "output/record_text.h"
 
 namespace sumwright {
 
 namespace {
-
-constexpr uint8_t kDataRecord = 0x00;
-constexpr uint8_t kSegmentRecord = 0x02;
-constexpr uint8_t kLinearRecord = 0x04;
 
 // ":02000002VVVVCC" or ":02000004VVVVCC" for an extended address state.
 constexpr size_t kAddressRecordLength = 15;
@@ -48,7 +48,8 @@ void WriteOneByteCrcRecord(uint32_t address, CodePlacement placement, OutputWrit
   char offset[4];
   HexDigits(address & 0xFFFFu, 2, offset);
   record.append(offset, 4).append("000000");
-  WritePendingRecord(writer, &writer->insertedRecords, record, 9, 2, address, placement);
+  WritePendingRecord(writer, &writer->insertion.records, record, kIntelHexDataColumn - 1, 2,
+                     address, placement);
 }
 
 // ":02OOOO00XXXX" + checksum: both CRC bytes at the code address, filled in later.
@@ -57,8 +58,8 @@ void WriteTwoByteCrcRecord(OutputWriter* writer) {
   char offset[4];
   HexDigits(writer->codeAddress & 0xFFFFu, 2, offset);
   record.append(offset, 4).append("00000000");
-  WritePendingRecord(writer, &writer->insertedRecords, record, 9, 4, writer->codeAddress,
-                     CodePlacement::Within);
+  WritePendingRecord(writer, &writer->insertion.records, record, kIntelHexDataColumn - 1, 4,
+                     writer->codeAddress, CodePlacement::Within);
 }
 
 bool SameAddressState(const ExtendedAddressState& a, const ExtendedAddressState& b) {
@@ -75,8 +76,8 @@ bool SameText(const IntelHexLine& line, const std::string& text) {
 bool WriteAddressRecord(const std::string& record, const IntelHexLine* next, OutputWriter* writer) {
   bool replaces = next != nullptr && SameText(*next, record);
   if (replaces) {
-    writer->replacedLines.append(record).append(writer->lineEnd, writer->lineEndLength);
-    writer->inputAddressState = writer->outputAddressState;
+    writer->insertion.replacedLines.append(record).append(writer->lineEnd, writer->lineEndLength);
+    writer->intelHex.input = writer->intelHex.output;
   }
   WriteLine(writer, record.data(), record.size());
   return replaces;
@@ -87,61 +88,60 @@ bool WriteAddressRecord(const std::string& record, const IntelHexLine* next, Out
 // the input's address is restored in front of the next data record, if one comes before the
 // input sets an address of its own.
 void FinishInsertion(bool addressWritten, OutputWriter* writer) {
-  writer->inserted = true;
-  writer->firstByteWritten = true;
-  writer->secondByteWritten = true;
-  writer->crcPending = false;
-  FlushSpan(writer);
-  writer->insertEnd = writer->file.Position();
+  EndInsertion(writer);
+  IntelHexWriter& own = writer->intelHex;
   if (!addressWritten) {
     return;
   }
   // Base 0 where the input had no extended address yet.
-  ExtendedAddressState restore = writer->inputAddressState;
+  ExtendedAddressState restore = own.input;
   if (restore.kind == AddressKind::None) {
-    restore.kind = writer->outputAddressState.kind;
+    restore.kind = own.output.kind;
     restore.value = 0;
   }
-  if (!SameAddressState(restore, writer->outputAddressState)) {
-    writer->restorePending = true;
-    writer->restoreState = restore;
+  if (!SameAddressState(restore, own.output)) {
+    own.restorePending = true;
+    own.restore = restore;
   }
 }
 
 // Decides the restoring record at the next record after the CRC records: a data record needs it
-// (it goes right after the CRC records), an extended address record makes it needless.
+// (it goes right after the CRC records, and the insertion takes it in), an extended address
+// record makes it needless.
 void ResolveRestore(const IntelHexLine& line, OutputWriter* writer) {
-  if (line.type == kSegmentRecord || line.type == kLinearRecord) {
-    writer->restorePending = false;
+  IntelHexWriter& own = writer->intelHex;
+  if (line.type == kIntelHexSegmentAddress || line.type == kIntelHexLinearAddress) {
+    own.restorePending = false;
     return;
   }
-  if (line.type != kDataRecord) {
+  if (line.type != kIntelHexData) {
     return;
   }
-  writer->restorePending = false;
-  std::string record = AddressRecord(writer->restoreState);
+  own.restorePending = false;
+  std::string record = AddressRecord(own.restore);
   record.append(writer->lineEnd, writer->lineEndLength);
   FlushSpan(writer);
-  if (writer->file.Position() == writer->insertEnd) {
+  CrcInsertion& insertion = writer->insertion;
+  if (writer->file.Position() == insertion.end) {
     writer->file.Write(record.data(), record.size());
   } else {
-    writer->file.Splice(writer->insertEnd, 0, record.data(), record.size());
+    writer->file.Splice(insertion.end, 0, record.data(), record.size());
   }
-  writer->restoreWritten = true;
-  writer->restoreStart = writer->insertEnd;
-  writer->restoreLength = record.size();
-  writer->outputAddressState = writer->restoreState;
+  insertion.end += record.size();
+  own.output = own.restore;
 }
 
 // Decides whether a record at `address` needs an address record of the writer's own in front of
-// it, and if so makes outputAddressState (and linearRecordIssued) what that record will say.
-// The wanted value names the 64 KB page of `address`: its upper half under linear addressing,
-// else the segment that starts the page. A page 0, or one at or below the value in effect, needs
-// nothing, unless a segment base in effect does not start the page (then the page's own segment
-// replaces it). Pages beyond the first megabyte switch segment addressing to linear; linear
-// addressing gets at most one added record in a run.
+// it, and if so makes the output's address state (and linearRecordIssued) what that record will
+// say. The wanted value names the 64 KB page of `address`: its upper half under linear
+// addressing, else the segment that starts the page. A page 0 needs nothing, and neither does one
+// at or below the value in effect: while the code field waits, every address record followed
+// selected an address at or below the code address (PlaceAddressRecord), so the only such page
+// of c or c + 1 is the value's own. A segment base in effect that does not start the page is
+// replaced by the page's own segment. Pages beyond the first megabyte switch segment addressing
+// to linear; linear addressing gets at most one added record in a run.
 bool NeedsAddressRecord(uint32_t address, OutputWriter* writer) {
-  ExtendedAddressState& current = writer->outputAddressState;
+  ExtendedAddressState& current = writer->intelHex.output;
   uint32_t page = current.kind == AddressKind::Linear ? address >> 16 : (address >> 4) & 0xFFFF000u;
   // A segment base that is not the start of the address's 64 KB page (a segment value that is
   // not a multiple of 0x1000) would move a record at the address's low 16 bits elsewhere, so
@@ -161,13 +161,13 @@ bool NeedsAddressRecord(uint32_t address, OutputWriter* writer) {
     }
     current.value = page >> 12;
     current.kind = AddressKind::Linear;
-    writer->linearRecordIssued = true;
+    writer->intelHex.linearRecordIssued = true;
     return true;
   }
-  if (writer->linearRecordIssued) {
+  if (writer->intelHex.linearRecordIssued) {
     return false;
   }
-  writer->linearRecordIssued = true;
+  writer->intelHex.linearRecordIssued = true;
   return true;
 }
 
@@ -179,19 +179,18 @@ bool NeedsAddressRecord(uint32_t address, OutputWriter* writer) {
 // never has the CRC records in front of it.
 bool InsertCrcRecord(const IntelHexLine& line, OutputWriter* writer) {
   uint32_t c = writer->codeAddress;
-  FlushSpan(writer);
-  writer->insertStart = writer->file.Position();
-  writer->inputAddressState = writer->outputAddressState;
+  StartInsertion(writer);
+  writer->intelHex.input = writer->intelHex.output;
   bool replaced = false;
   bool addressWritten = false;
   if (NeedsAddressRecord(c, writer)) {
-    WriteAddressRecord(AddressRecord(writer->outputAddressState), nullptr, writer);
+    WriteAddressRecord(AddressRecord(writer->intelHex.output), nullptr, writer);
     addressWritten = true;
   }
   if (NeedsAddressRecord(c + 1, writer)) {
     // The two code bytes need different extended addresses.
     WriteOneByteCrcRecord(c, CodePlacement::SplitFirst, writer);
-    replaced = WriteAddressRecord(AddressRecord(writer->outputAddressState), &line, writer);
+    replaced = WriteAddressRecord(AddressRecord(writer->intelHex.output), &line, writer);
     WriteOneByteCrcRecord(c + 1, CodePlacement::SplitSecond, writer);
     addressWritten = true;
   } else {
@@ -204,49 +203,44 @@ bool InsertCrcRecord(const IntelHexLine& line, OutputWriter* writer) {
 void WritePatchedRecord(const IntelHexLine& line, OutputWriter* writer) {
   std::string_view data;
   if (!DataText(line, &data)) {
-    NoteInternalError(writer, kPatchWithoutData);
+    NoteUnpatchable(writer, kPatchWithoutData);
     return;
   }
-  std::string record(line.text, line.length);
-  size_t dataOffset = static_cast<size_t>(data.data() - line.text);
-  // The digits are filled in with the CRC later; patching now shows that they can be.
-  const char kAnyDigits[4] = {'0', '0', '0', '0'};
-  std::string trial = record;
-  if (!PatchCrcDigits(line.placement, line.address, writer->codeAddress, kAnyDigits,
-                      &trial[dataOffset], data.size())) {
-    NoteInternalError(writer, kPatchFailed);
-    return;
-  }
-  WritePendingRecord(writer, &writer->holders, record, dataOffset, data.size(), line.address,
-                     line.placement);
-  NoteCodeBytesWritten(writer, line.placement);
+  WriteHolder(writer, std::string(line.text, line.length),
+              static_cast<size_t>(data.data() - line.text), data.size(), line.address,
+              line.placement);
 }
 
 void WriteRecord(const IntelHexLine& line, const ScanBatch& batch, OutputWriter* writer) {
-  if (writer->restorePending) {
+  if (writer->intelHex.restorePending) {
     ResolveRestore(line, writer);
   }
-  if (HoldsCodeByte(line.placement)) {
-    if (writer->inserted && !writer->holderSeen) {
+  FieldStep step = FieldStepFor(writer->field, line.placement);
+  writer->field = step.next;
+  switch (step.action) {
+    case FieldAction::UndoAndPatch:
       UndoInsertion(writer);
-    }
-    writer->holderSeen = true;
-    WritePatchedRecord(line, writer);
-    return;
-  }
-  if (!writer->holderSeen && !writer->inserted) {
-    if (line.placement == CodePlacement::After) {
+      writer->intelHex.restorePending = false;
+      WritePatchedRecord(line, writer);
+      return;
+    case FieldAction::Patch:
+      WritePatchedRecord(line, writer);
+      return;
+    case FieldAction::InsertBefore:
       if (InsertCrcRecord(line, writer)) {
         return;
       }
-      if (writer->restorePending) {
+      if (writer->intelHex.restorePending) {
         ResolveRestore(line, writer);
       }
-    } else {
+      break;
+    case FieldAction::Copy:
       // Until the code field has its place, the extended address of the records before it is
       // followed in the output.
-      FollowAddressRecord(line, &writer->outputAddressState);
-    }
+      if (step.next == CodeFieldState::Waiting) {
+        FollowAddressRecord(line, &writer->intelHex.output);
+      }
+      break;
   }
   CopyLine(writer, batch, line.text, line.length);
 }
@@ -255,14 +249,17 @@ void WriteRecord(const IntelHexLine& line, const ScanBatch& batch, OutputWriter*
 
 void WriteIntelHexRecords(const ScanBatch& batch, OutputWriter* writer) {
   if (BatchCopiedWhole(batch, *writer)) {
-    if (!writer->holderSeen && !writer->inserted) {
+    if (writer->field == CodeFieldState::Waiting) {
       for (const IntelHexLine& line : batch.intelHexLines) {
-        FollowAddressRecord(line, &writer->outputAddressState);
+        FollowAddressRecord(line, &writer->intelHex.output);
       }
     }
     CopyBatch(writer, batch);
   } else {
     for (const IntelHexLine& line : batch.intelHexLines) {
+      if (writer->failure.kind != OutputFailureKind::None) {
+        break;
+      }
       WriteRecord(line, batch, writer);
     }
   }
@@ -270,7 +267,7 @@ void WriteIntelHexRecords(const ScanBatch& batch, OutputWriter* writer) {
 }
 
 void FinishIntelHexRecords(OutputWriter* writer) {
-  writer->restorePending = false;
+  writer->intelHex.restorePending = false;
 }
 
 }  // namespace sumwright

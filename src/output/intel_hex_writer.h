@@ -2,12 +2,26 @@
 // the extended address records it needs.
 #pragma once
 
-#include <cstdint>
-
 #include "input/input_scan.h"
-#include "output/output_writer.h"
+#include "input/intel_hex_format.h"
 
 namespace sumwright {
+
+struct OutputWriter;
+
+// The Intel HEX writer's own part of the output's state: the extended addresses in effect.
+struct IntelHexWriter {
+  // The base address a record written now would land under, and the base the input's own
+  // records count on once the inserted records are behind them.
+  ExtendedAddressState output;
+  ExtendedAddressState input;
+  // An extended linear address record was written for the code field.
+  bool linearRecordIssued = false;
+  // After inserted address records: the record that gives the input's records their extended
+  // address back, waiting until a data record shows it is needed.
+  bool restorePending = false;
+  ExtendedAddressState restore;
+};
 
 // Writes the Intel HEX records of one scanned chunk, in file order. When some record of the file
 // holds a code byte, every such record is written with the CRC digits of the bytes it holds and

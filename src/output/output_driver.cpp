@@ -31,11 +31,13 @@ void OpenOutput(const std::string& name, FileFormat format, uint32_t codeAddress
   writer->outputName = name;
   writer->format = format;
   writer->codeAddress = codeAddress;
-  writer->created = writer->file.Create(name);
+  if (!writer->file.Create(name)) {
+    NoteFailure(writer, OutputFailureKind::NotCreated);
+  }
 }
 
 void WriteRecords(const ScanBatch& batch, OutputWriter* writer) {
-  if (!writer->created || OutputFailed(*writer)) {
+  if (writer->failure.kind != OutputFailureKind::None) {
     return;
   }
   writer->lineEnd = batch.lineEnd;
@@ -48,36 +50,34 @@ void WriteRecords(const ScanBatch& batch, OutputWriter* writer) {
     }
   } catch (const std::bad_alloc&) {
     // Memory for a copy of a record text.
-    if (writer->format == IntelHex) {
-      NoteInternalError(writer, kIntelHexTextMemory);
-    } else {
-      NoteInternalError(writer, kSRecordTextMemory);
-    }
+    NoteFailure(writer, OutputFailureKind::InternalError,
+                writer->format == IntelHex ? kIntelHexTextMemory : kSRecordTextMemory);
+  }
+  if (writer->file.failed) {
+    NoteFailure(writer, OutputFailureKind::WriteFailed);
   }
 }
 
-bool OutputFailed(const OutputWriter& writer) {
-  return writer.file.failed || writer.errorCategory != 0;
-}
-
-void ReportOutputFailure(OutputWriter* writer) {
-  writer->file.ReportFailure();
-  writer->file.Discard();
-  ReportInternalError(ErrorPlace{writer->errorCategory, writer->errorLocation});
+void EndOnOutputFailure(OutputWriter* writer) {
+  if (writer->failure.kind == OutputFailureKind::WriteFailed) {
+    writer->file.ReportFailure();  // ends the process
+  }
+  if (writer->failure.kind == OutputFailureKind::InternalError) {
+    writer->file.Discard();
+    ReportInternalError(writer->failure.place);
+  }
 }
 
 bool WriteOutput(uint32_t crcValue, ByteOrder byteOrder, OutputWriter* writer) {
-  if (!writer->created) {
+  EndOnOutputFailure(writer);
+  if (writer->failure.kind == OutputFailureKind::NotCreated) {
     Message(kL3300CannotOpenFile, writer->outputName.c_str());
     return false;
-  }
-  if (OutputFailed(*writer)) {
-    ReportOutputFailure(writer);
   }
   if (writer->format == IntelHex) {
     FinishIntelHexRecords(writer);
   }
-  if (writer->crcPending || writer->failed) {
+  if (writer->failure.kind == OutputFailureKind::Unpatchable || !FieldPlaced(writer->field)) {
     // No record gives the code field a place: no output at all.
     writer->file.Discard();
     return false;
@@ -87,7 +87,7 @@ bool WriteOutput(uint32_t crcValue, ByteOrder byteOrder, OutputWriter* writer) {
   for (const PendingRecord& record : writer->holders) {
     FillIn(record, crcDigits, writer);
   }
-  for (const PendingRecord& record : writer->insertedRecords) {
+  for (const PendingRecord& record : writer->insertion.records) {
     FillIn(record, crcDigits, writer);
   }
   if (!writer->file.Commit()) {
@@ -99,7 +99,7 @@ bool WriteOutput(uint32_t crcValue, ByteOrder byteOrder, OutputWriter* writer) {
 }
 
 void AbandonOutput(OutputWriter* writer) {
-  if (writer->created) {
+  if (writer->failure.kind != OutputFailureKind::NotCreated) {
     writer->file.Discard();
   }
 }

@@ -17,25 +17,25 @@ void OpenOutput(const std::string& name, FileFormat format, uint32_t codeAddress
                 OutputWriter* writer);
 
 // Writes the records of one scanned chunk. Never ends the process, so that it may run on a
-// second thread: failures are kept for OutputFailed.
+// second thread: a failure is kept in writer->failure, and nothing is written after it.
 void WriteRecords(const ScanBatch& batch, OutputWriter* writer);
 
-// True when the output can no longer be completed: a write failed, memory ran out, or the
-// writer met a state it cannot handle.
-bool OutputFailed(const OutputWriter& writer);
-
-// Removes what was written and ends the process with the internal error of that failure:
-// (6, 83) for a failed write. Call from the main thread, when the writer is not running.
-[[noreturn]] void ReportOutputFailure(OutputWriter* writer);
+// When the writer met a failure that ends the process, removes what was written and ends it:
+// internal error (6, 83) for a failed write (L3410 when Ctrl+C cut the write short), L4000 at
+// the failure's place for an internal error. Returns otherwise. Call from the main thread once
+// the writer has stopped and the scan has accepted the whole input, so that a fault of the
+// input is reported first, as the run's order has it.
+void EndOnOutputFailure(OutputWriter* writer);
 
 // Completes the output once the whole input was scanned: fills in the CRC digits in byteOrder
 // (patched into the records that hold the code field, or in the records of their own) and
-// renames the file over `name`. Prints L0500 after the rename and returns true. False after
-// L3300 when the file could not be made or renamed, or silently when no record gives the code
-// field a place; no output file is left behind then.
+// renames the file over the output name. Prints L0500 after the rename and returns true. False
+// after L3300 when the file could not be made or renamed, or silently when no record gives the
+// code field a place or an S-record holding a code byte could not take it; no output file is
+// left behind then. Ends the process as EndOnOutputFailure does.
 bool WriteOutput(uint32_t crcValue, ByteOrder byteOrder, OutputWriter* writer);
 
-// Removes what was written: the input was refused.
+// Removes what was written: the input was refused, or the CRC could not be computed.
 void AbandonOutput(OutputWriter* writer);
 
 }  // namespace sumwright

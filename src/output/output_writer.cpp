@@ -1,23 +1,66 @@
-// The state of one output, shared by the output driver and the two format writers, and the
-// ways they put lines into the output.
+// The state of one output, shared by the output driver and the two format writers.
 #include "output/output_writer.h"
 
 #include <cstring>
 
+#include "input/code_placement.h"
 #include "output/record_text.h"
 
 namespace sumwright {
+
+// The transitions, record by record (c is the code address):
+//   Waiting   + a record placed After         -> InsertBefore, Inserted
+//   Inserted  + a record holding a code byte  -> UndoAndPatch, FirstByteHeld or Held
+//   any other + a record holding a code byte  -> Patch, FirstByteHeld or Held
+//   any state + any other record              -> Copy, the same state
+// A record holding the byte at c + 1 (Within or SplitSecond) makes the field Held; one holding
+// only the byte at c (SplitFirst) makes it FirstByteHeld unless it was Held. A SplitSecond
+// record always comes after a SplitFirst one: the scan refuses it otherwise.
+FieldStep FieldStepFor(CodeFieldState state, CodePlacement placement) {
+  if (HoldsCodeByte(placement)) {
+    bool holdsSecondByte = placement != CodePlacement::SplitFirst;
+    CodeFieldState next = holdsSecondByte || state == CodeFieldState::Held
+                              ? CodeFieldState::Held
+                              : CodeFieldState::FirstByteHeld;
+    // A record holding a code byte means no CRC record was wanted.
+    FieldAction action =
+        state == CodeFieldState::Inserted ? FieldAction::UndoAndPatch : FieldAction::Patch;
+    return FieldStep{action, next};
+  }
+  if (state == CodeFieldState::Waiting && placement == CodePlacement::After) {
+    return FieldStep{FieldAction::InsertBefore, CodeFieldState::Inserted};
+  }
+  return FieldStep{FieldAction::Copy, state};
+}
+
+bool FieldPlaced(CodeFieldState state) {
+  return state == CodeFieldState::Inserted || state == CodeFieldState::Held;
+}
+
+void NoteFailure(OutputWriter* writer, OutputFailureKind kind, ErrorPlace place) {
+  if (writer->failure.kind == OutputFailureKind::None) {
+    writer->failure = OutputFailure{kind, place};
+  }
+}
+
+void NoteUnpatchable(OutputWriter* writer, ErrorPlace place) {
+  if (writer->format == IntelHex) {
+    NoteFailure(writer, OutputFailureKind::InternalError, place);
+  } else {
+    NoteFailure(writer, OutputFailureKind::Unpatchable);
+  }
+}
 
 bool BatchCopiedWhole(const ScanBatch& batch, const OutputWriter& writer) {
   const unsigned holders = PlacementBit(CodePlacement::Within) |
                            PlacementBit(CodePlacement::SplitFirst) |
                            PlacementBit(CodePlacement::SplitSecond);
-  if (!batch.plain || writer.restorePending || (batch.placements & holders) != 0) {
+  if (!batch.plain || writer.intelHex.restorePending || (batch.placements & holders) != 0) {
     return false;
   }
-  // Before the code field has a place, a record placed After gets the CRC record in front.
-  bool placed = writer.holderSeen || writer.inserted;
-  return placed || (batch.placements & PlacementBit(CodePlacement::After)) == 0;
+  // While the code field waits for its place, a record placed After gets the CRC record in front.
+  return writer.field != CodeFieldState::Waiting ||
+         (batch.placements & PlacementBit(CodePlacement::After)) == 0;
 }
 
 void CopyBatch(OutputWriter* writer, const ScanBatch& batch) {
@@ -69,37 +112,35 @@ void WritePendingRecord(OutputWriter* writer, std::vector<PendingRecord>* record
   WriteLine(writer, text.data(), text.size());
 }
 
-void NoteInternalError(OutputWriter* writer, ErrorPlace place) {
-  if (writer->errorCategory == 0) {
-    writer->errorLocation = place.location;
-    writer->errorCategory = place.category;
+void WriteHolder(OutputWriter* writer, const std::string& record, size_t dataOffset,
+                 size_t dataLength, uint32_t start, CodePlacement placement) {
+  // The digits are filled in with the CRC later; patching now shows that they can be.
+  const char kAnyDigits[4] = {'0', '0', '0', '0'};
+  std::string trial = record;
+  if (!PatchCrcDigits(placement, start, writer->codeAddress, kAnyDigits, &trial[dataOffset],
+                      dataLength)) {
+    NoteUnpatchable(writer, kPatchFailed);
+    return;
   }
+  WritePendingRecord(writer, &writer->holders, record, dataOffset, dataLength, start, placement);
 }
 
-void NoteCodeBytesWritten(OutputWriter* writer, CodePlacement placement) {
-  writer->firstByteWritten = writer->firstByteWritten || placement == CodePlacement::Within ||
-                             placement == CodePlacement::SplitFirst;
-  writer->secondByteWritten = writer->secondByteWritten || placement == CodePlacement::Within ||
-                              placement == CodePlacement::SplitSecond;
-  writer->crcPending = !(writer->firstByteWritten && writer->secondByteWritten);
+void StartInsertion(OutputWriter* writer) {
+  FlushSpan(writer);
+  writer->insertion.start = writer->file.Position();
+}
+
+void EndInsertion(OutputWriter* writer) {
+  FlushSpan(writer);
+  writer->insertion.end = writer->file.Position();
 }
 
 void UndoInsertion(OutputWriter* writer) {
   FlushSpan(writer);
-  // The later piece first, so that the earlier one's offsets still hold.
-  if (writer->restoreWritten) {
-    writer->file.Splice(writer->restoreStart, writer->restoreLength, nullptr, 0);
-  }
-  writer->file.Splice(writer->insertStart, writer->insertEnd - writer->insertStart,
-                      writer->replacedLines.data(), writer->replacedLines.size());
-  writer->insertedRecords.clear();
-  writer->replacedLines.clear();
-  writer->inserted = false;
-  writer->restorePending = false;
-  writer->restoreWritten = false;
-  writer->firstByteWritten = false;
-  writer->secondByteWritten = false;
-  writer->crcPending = true;
+  CrcInsertion& insertion = writer->insertion;
+  writer->file.Splice(insertion.start, insertion.end - insertion.start,
+                      insertion.replacedLines.data(), insertion.replacedLines.size());
+  insertion = CrcInsertion{};
 }
 
 void FillChecksum(FileFormat format, char* record, size_t length) {

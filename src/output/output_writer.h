@@ -1,8 +1,8 @@
-// The state of one output, shared by the output driver and the two format writers, and the
-// ways they put lines into the output.
+// The state of one output, shared by the output driver and the two format writers: the code
+// field's progress, the records whose CRC digits are filled in at the end, the failure to report,
+// and the ways the writers put lines into the output.
 #pragma once
 
-#include <atomic>
 #include <cstddef>
 #include <cstdint>
 #include <string>
@@ -11,9 +11,41 @@
 #include "base/messages.h"
 #include "input/input_scan.h"
 #include "input/record_lines.h"
+#include "output/intel_hex_writer.h"
 #include "output/output_file.h"
+#include "output/s_record_writer.h"
 
 namespace sumwright {
+
+// The progress of the code field (the bytes at the code address c and at c + 1) through the
+// output. FieldStepFor gives every transition.
+enum class CodeFieldState {
+  Waiting,        // no record has given the code field a place yet
+  Inserted,       // CRC records stand in front of the first record placed After; undone when a
+                  // record holding a code byte comes later (the input does not ascend)
+  FirstByteHeld,  // an input record holds the byte at c; the one holding c + 1 is still to come
+  Held,           // input records hold both code bytes; each such record gets its CRC digits
+};
+
+// What a format writer does with a record, as the code field stands.
+enum class FieldAction {
+  Copy,          // the record is written as it is
+  InsertBefore,  // CRC records go in front of it, then it is written
+  Patch,         // it holds a code byte: it is written with the CRC digits of the bytes it holds
+  UndoAndPatch,  // the inserted CRC records are taken out again, then Patch
+};
+
+struct FieldStep {
+  FieldAction action;
+  CodeFieldState next;
+};
+
+// The one place where the code field's state changes: the action for a record of `placement`
+// in `state`, and the state after it.
+FieldStep FieldStepFor(CodeFieldState state, CodePlacement placement);
+
+// True once both code bytes have a place in the output.
+bool FieldPlaced(CodeFieldState state);
 
 // A written record whose CRC digits (and so its checksum) are filled in once the CRC is known.
 struct PendingRecord {
@@ -25,9 +57,33 @@ struct PendingRecord {
   CodePlacement placement;  // which code bytes it holds: Within both, SplitFirst c, SplitSecond c+1
 };
 
+// The CRC records inserted in front of the first record placed After: where they stand in the
+// output (with an Intel HEX record after them that restores the input's extended address), and
+// the input lines that identical address records among them stand in for.
+struct CrcInsertion {
+  uint64_t start = 0;
+  uint64_t end = 0;
+  std::vector<PendingRecord> records;
+  std::string replacedLines;
+};
+
+// What made the output impossible, kept for the main thread to report once the writer has
+// stopped: the writer may run on a second thread, which must not end the process.
+enum class OutputFailureKind {
+  None,
+  NotCreated,     // the temporary file could not be made: L3300 with the output name
+  WriteFailed,    // a write failed: internal error (6, 83), or L3410 after Ctrl+C
+  InternalError,  // memory ran out, or a state the writer cannot handle: L4000 at `place`
+  Unpatchable,    // an S-record holding a code byte could not take it: the abort line alone
+};
+
+struct OutputFailure {
+  OutputFailureKind kind = OutputFailureKind::None;
+  ErrorPlace place{0, 0};  // for InternalError
+};
+
 struct OutputWriter {
   OutputFile file;
-  bool created = false;  // the temporary file exists
   std::string outputName;
   FileFormat format = NoFormat;
   // The code address c; the code field is the bytes at c and c + 1.
@@ -40,53 +96,29 @@ struct OutputWriter {
   const char* spanStart = nullptr;
   const char* spanEnd = nullptr;
 
-  // True until both code bytes have a place in the output.
-  bool crcPending = true;
-  bool firstByteWritten = false;
-  bool secondByteWritten = false;
-  // A record of the input holds a code byte: the CRC goes into every such record, and a CRC
-  // record inserted before one turned up is taken out again.
-  bool holderSeen = false;
-  std::vector<PendingRecord> holders;
-  // The CRC records inserted in front of the first record placed After: where they stand in
-  // the output, and the input lines that identical address records among them replaced.
-  bool inserted = false;
-  uint64_t insertStart = 0;
-  uint64_t insertEnd = 0;
-  std::vector<PendingRecord> insertedRecords;
-  std::string replacedLines;
-  // A record holding a code byte could not be patched: no output is written.
-  bool failed = false;
-  // A state the writer cannot handle, as the internal-error category and location the main
-  // thread reports; 0 while there is none. The writer may run on a second thread, which must
-  // not end the process itself.
-  std::atomic<int> errorCategory{0};
-  std::atomic<int> errorLocation{0};
+  CodeFieldState field = CodeFieldState::Waiting;
+  std::vector<PendingRecord> holders;  // the input records that hold a code byte
+  CrcInsertion insertion;              // while field is Inserted
+  OutputFailure failure;               // the first failure; nothing is written after it
 
-  // Intel HEX: the base address a record written now would land under, and the base the input's
-  // own records count on once the inserted records are behind them.
-  ExtendedAddressState outputAddressState;
-  ExtendedAddressState inputAddressState;
-  // Intel HEX: set once an extended linear address record was written for the code field.
-  bool linearRecordIssued = false;
-  // Intel HEX: after inserted address records, the record that gives the input's records their
-  // extended address back, waiting until a data record shows it is needed; and where it went.
-  bool restorePending = false;
-  ExtendedAddressState restoreState;
-  bool restoreWritten = false;
-  uint64_t restoreStart = 0;
-  size_t restoreLength = 0;
-
-  // S-records: the generated header has been written.
-  bool sRecordHeaderWritten = false;
+  IntelHexWriter intelHex;
+  SRecordWriter sRecord;
 };
+
+// Keeps the first failure met: nothing more is written.
+void NoteFailure(OutputWriter* writer, OutputFailureKind kind, ErrorPlace place = ErrorPlace{0, 0});
+
+// A record holding a code byte whose digits cannot take it. The scan refuses such records, so
+// this cannot happen; should it, Intel HEX output reports internal error `place`, while S-record
+// output ends with the abort line alone, as S-record refusals always have.
+void NoteUnpatchable(OutputWriter* writer, ErrorPlace place);
 
 // Writes the lines gathered so far.
 void FlushSpan(OutputWriter* writer);
 
-// True when every line of `batch` is copied unchanged, as the writer stands: nothing awaits a
-// record of the batch, no record of it holds a code byte, and none is where a CRC record would be
-// inserted. The writer then takes the batch's bytes in one piece (CopyBatch).
+// True when every line of `batch` is copied unchanged, as the writer stands: no record of it
+// holds a code byte, none is where a CRC record would be inserted, and nothing awaits a record of
+// it. The writer then takes the batch's bytes in one piece (CopyBatch).
 bool BatchCopiedWhole(const ScanBatch& batch, const OutputWriter& writer);
 void CopyBatch(OutputWriter* writer, const ScanBatch& batch);
 
@@ -102,14 +134,20 @@ void WritePendingRecord(OutputWriter* writer, std::vector<PendingRecord>* record
                         const std::string& text, size_t dataOffset, size_t dataLength,
                         uint32_t start, CodePlacement placement);
 
-// Keeps the first internal error met; the main thread reports it.
-void NoteInternalError(OutputWriter* writer, ErrorPlace place);
+// Writes `record`, an input record of `placement` that holds a code byte, to be given the CRC
+// digits of the bytes it holds: its data digits are the `dataLength` characters at `dataOffset`,
+// for the bytes from `start` on. When they do not reach the code bytes, writes nothing and notes
+// NoteUnpatchable at (6, 102).
+void WriteHolder(OutputWriter* writer, const std::string& record, size_t dataOffset,
+                 size_t dataLength, uint32_t start, CodePlacement placement);
 
-// Marks the code bytes a record of `placement` received; clears crcPending once both have.
-void NoteCodeBytesWritten(OutputWriter* writer, CodePlacement placement);
+// Starts the CRC records in front of the record being handled, and ends them: everything written
+// in between is the insertion.
+void StartInsertion(OutputWriter* writer);
+void EndInsertion(OutputWriter* writer);
 
-// Takes the inserted CRC records (and a restoring address record) out of the output again and
-// puts back the input lines they replaced: a record holding a code byte came after them.
+// Takes the inserted CRC records out of the output again and puts back the input lines they
+// stood in for: a record holding a code byte came after them.
 void UndoInsertion(OutputWriter* writer);
 
 // The checksum placeholder at the end of a record text, filled in by the rule of `format`.

@@ -1,12 +1,25 @@
 // The S-record writer: a header record built from the output name, then the records copied,
 // the code field patched, or a CRC record inserted.
+//
+// Like the Intel HEX writer, it sees the records once, in file order, and writes as it goes:
+// the records that carry the CRC get placeholder digits, filled in at the end (PendingRecord).
+// One decision depends on records not seen yet: the CRC record goes in front of the first
+// record placed After, and a record holding a code byte that turns up later (the input does not
+// ascend) means no CRC record was wanted, so it is taken out again (UndoInsertion). The code
+// field's progress (output_writer.h, FieldStepFor) says when. S-records need no address records:
+// a record's type gives its address width, so the CRC record and the pair split at
+// 0xFFFF/0x10000 or 0xFFFFFF/0x1000000 each take the narrowest type that reaches their address.
+// Tested by SRecordWriter.CodeFieldIsPatchedSplitOrInserted and
+// SRecordWriter.EveryRecordHoldingACodeByteIsPatchedAndNoneInserted.
 #include "output/s_record_writer.h"
 
 #include <cstring>
 #include <string_view>
 
 #include "input/code_placement.h"
+#include "input/s_record_format.h"
 #include "input/s_record_reader.h"
+#include "output/output_writer.h"
 #include "output/record_text.h"
 
 namespace sumwright {
@@ -17,101 +30,80 @@ constexpr size_t kHeaderLength = 32;
 constexpr size_t kNameDigits = 8;
 constexpr size_t kExtensionDigits = 3;
 
-// A one-byte record of a split pair: `prefix` (type, count and address) and one CRC byte, both
-// filled in later.
-void WriteOneByteRecord(const char* prefix, uint32_t address, CodePlacement placement,
-                        OutputWriter* writer) {
-  std::string record = prefix;
-  size_t dataOffset = record.size();
-  record.append("0000");
-  WritePendingRecord(writer, &writer->insertedRecords, record, dataOffset, 2, address, placement);
-}
-
-void WriteSplitCrcRecords(OutputWriter* writer) {
-  if (writer->codeAddress == 0xFFFFu) {
-    WriteOneByteRecord("S104FFFF", 0xFFFFu, CodePlacement::SplitFirst, writer);
-    WriteOneByteRecord("S205010000", 0x10000u, CodePlacement::SplitSecond, writer);
-  } else {
-    WriteOneByteRecord("S205FFFFFF", 0xFFFFFFu, CodePlacement::SplitFirst, writer);
-    WriteOneByteRecord("S30601000000", 0x1000000u, CodePlacement::SplitSecond, writer);
-  }
+// A CRC record of `byteCount` code bytes (one or two) from `address` on, its data and checksum
+// filled in later: the narrowest data record type whose address field reaches the address, and
+// a count of the address bytes, the data bytes and the checksum.
+void WriteCrcRecord(uint32_t address, uint32_t byteCount, CodePlacement placement,
+                    OutputWriter* writer) {
+  uint32_t type = SRecordDataType(address);
+  size_t addressBytes = SRecordAddressBytes(type);
+  char record[24];
+  record[0] = 'S';
+  record[1] = static_cast<char>('0' + type);
+  HexDigits(static_cast<uint32_t>(addressBytes) + byteCount + 1, 1, record + 2);
+  HexDigits(address, static_cast<int>(addressBytes), record + 4);
+  size_t dataOffset = SRecordDataColumn(type) - 1;
+  size_t dataLength = 2 * size_t{byteCount};
+  std::memset(record + dataOffset, '0', dataLength + 2);
+  WritePendingRecord(writer, &writer->insertion.records,
+                     std::string(record, dataOffset + dataLength + 2), dataOffset, dataLength,
+                     address, placement);
 }
 
 // The CRC record for a code field that no record holds, in front of the record being handled.
 void InsertSRecordCrc(OutputWriter* writer) {
-  uint32_t c = writer->codeAddress;
-  FlushSpan(writer);
-  writer->insertStart = writer->file.Position();
-  if (c == 0xFFFFu || c == 0xFFFFFFu) {
-    // The field straddles the 16-bit or 24-bit boundary: each byte gets the address width
-    // that reaches it.
-    WriteSplitCrcRecords(writer);
+  uint32_t c = writer->codeAddress;  // never 0xFFFFFFFF, so c + 1 does not wrap
+  StartInsertion(writer);
+  if (SRecordDataType(c) == SRecordDataType(c + 1)) {
+    WriteCrcRecord(c, 2, CodePlacement::Within, writer);
   } else {
-    char record[20];
-    int addressBytes = c <= 0xFFFFu ? 2 : c <= 0xFFFFFFu ? 3 : 4;
-    record[0] = 'S';
-    record[1] = static_cast<char>('0' + addressBytes - 1);
-    HexDigits(static_cast<uint32_t>(addressBytes) + 3, 1, record + 2);
-    HexDigits(c, addressBytes, record + 4);
-    size_t dataOffset = 4 + 2 * static_cast<size_t>(addressBytes);
-    std::memcpy(record + dataOffset, "000000", 6);
-    WritePendingRecord(writer, &writer->insertedRecords, std::string(record, dataOffset + 6),
-                       dataOffset, 4, c, CodePlacement::Within);
+    // The field straddles the 16-bit or 24-bit boundary: each byte gets the address width that
+    // reaches it.
+    WriteCrcRecord(c, 1, CodePlacement::SplitFirst, writer);
+    WriteCrcRecord(c + 1, 1, CodePlacement::SplitSecond, writer);
   }
-  writer->insertEnd = writer->file.Position();
-  writer->inserted = true;
-  writer->firstByteWritten = true;
-  writer->secondByteWritten = true;
-  writer->crcPending = false;
+  EndInsertion(writer);
 }
 
-// The record with the CRC digits of the code bytes it holds, filled in later. False, with
-// nothing written, when its address or data cannot be read or patched.
-bool WritePatchedSRecord(const SRecordLine& line, OutputWriter* writer) {
+void WritePatchedSRecord(const SRecordLine& line, OutputWriter* writer) {
   std::string_view data;
-  uint32_t start = 0;
-  if (!AddressValue(line, &start) || !DataText(line, &data)) {
-    return false;
+  if (!DataText(line, &data)) {
+    NoteUnpatchable(writer, kPatchWithoutData);
+    return;
   }
   std::string record(line.text, line.length);
   // A rewritten record starts with "S" whatever the input's first character was.
   record[0] = 'S';
-  size_t dataOffset = static_cast<size_t>(data.data() - line.text);
-  const char kAnyDigits[4] = {'0', '0', '0', '0'};
-  std::string trial = record;
-  if (!PatchCrcDigits(line.placement, start, writer->codeAddress, kAnyDigits, &trial[dataOffset],
-                      data.size())) {
-    return false;
-  }
-  WritePendingRecord(writer, &writer->holders, record, dataOffset, data.size(), start,
-                     line.placement);
-  NoteCodeBytesWritten(writer, line.placement);
-  return true;
+  WriteHolder(writer, record, static_cast<size_t>(data.data() - line.text), data.size(),
+              line.address, line.placement);
 }
 
 void WriteRecord(const SRecordLine& line, const ScanBatch& batch, OutputWriter* writer) {
-  if (!writer->sRecordHeaderWritten) {
+  if (!writer->sRecord.headerWritten) {
     char header[kHeaderLength];
     BuildSRecordHeader(writer->outputName, header);
     WriteLine(writer, header, kHeaderLength);
-    writer->sRecordHeaderWritten = true;
+    writer->sRecord.headerWritten = true;
     // The generated header takes the place of the input's own; another first record stays.
-    if (line.type == 0) {
+    if (line.type == kSRecordHeader) {
       return;
     }
   }
-  if (HoldsCodeByte(line.placement)) {
-    if (writer->inserted && !writer->holderSeen) {
+  FieldStep step = FieldStepFor(writer->field, line.placement);
+  writer->field = step.next;
+  switch (step.action) {
+    case FieldAction::UndoAndPatch:
       UndoInsertion(writer);
-    }
-    writer->holderSeen = true;
-    if (!WritePatchedSRecord(line, writer)) {
-      writer->failed = true;
-    }
-    return;
-  }
-  if (!writer->holderSeen && !writer->inserted && line.placement == CodePlacement::After) {
-    InsertSRecordCrc(writer);
+      WritePatchedSRecord(line, writer);
+      return;
+    case FieldAction::Patch:
+      WritePatchedSRecord(line, writer);
+      return;
+    case FieldAction::InsertBefore:
+      InsertSRecordCrc(writer);
+      break;
+    case FieldAction::Copy:
+      break;
   }
   CopyLine(writer, batch, line.text, line.length);
 }
@@ -139,13 +131,13 @@ void BuildSRecordHeader(const std::string& outputName, char header[kHeaderLength
 }
 
 void WriteSRecords(const ScanBatch& batch, OutputWriter* writer) {
-  if (writer->sRecordHeaderWritten && BatchCopiedWhole(batch, *writer)) {
+  if (writer->sRecord.headerWritten && BatchCopiedWhole(batch, *writer)) {
     CopyBatch(writer, batch);
-    FlushSpan(writer);
-    return;
-  }
-  for (const SRecordLine& line : batch.sRecordLines) {
-    if (!writer->failed) {
+  } else {
+    for (const SRecordLine& line : batch.sRecordLines) {
+      if (writer->failure.kind != OutputFailureKind::None) {
+        break;
+      }
       WriteRecord(line, batch, writer);
     }
   }

@@ -5,9 +5,15 @@
 #include <string>
 
 #include "input/input_scan.h"
-#include "output/output_writer.h"
 
 namespace sumwright {
+
+struct OutputWriter;
+
+// The S-record writer's own part of the output's state.
+struct SRecordWriter {
+  bool headerWritten = false;  // the generated header record stands first in the output
+};
 
 // Writes the S-records of one scanned chunk, in file order. Before the first record comes the
 // generated header, in place of an S0 first record (any other first record is kept). When some
