@@ -1,6 +1,6 @@
-// Benchmark of the scan feeding the CRC and the output writer, and of the whole run, on a 16 MiB
-// image written as Intel HEX with 16-byte records (about 46 MB), next to `cp` of the same file:
-// the run should take at most three times as long as the copy.
+// Benchmark of the whole run, as the program does it, on a 16 MiB image written as Intel HEX with
+// 16-byte records (about 46 MB), next to `cp` of the same file: the run should take at most
+// three times as long as the copy.
 #include <benchmark/benchmark.h>
 
 #include <cstdio>
@@ -11,17 +11,12 @@
 #include <vector>
 
 #include "app/application.h"
-#include "base/byte_source.h"
 #include "bench_image.h"
-#include "crc/crc_engine.h"
-#include "input/input_scan.h"
-#include "output/output_driver.h"
 
 namespace sumwright {
 namespace {
 
 // The code field takes the last two bytes of the image; the range covers all others.
-constexpr uint32_t kCodeAddress = kBenchImageSize - 2;
 constexpr char kCrcOption[] = "-crc=FFFFFE=0-FFFFFD";
 
 std::string TempPath(const char* name) {
@@ -34,41 +29,6 @@ const std::string& LargeIntelHexFile() {
       WriteTempFile("sumwright_write_bench.hex", LargeIntelHexText(5, "\n", false));
   return name;
 }
-
-// The stages of a run without the options: the input file read once, each chunk's records fed
-// to the CRC and written, then the output completed.
-void BM_ScanCrcAndWrite(benchmark::State& state) {
-  const std::string& input = LargeIntelHexFile();
-  std::string output = TempPath("sumwright_write_bench_out.hex");
-  const std::vector<AddressRange> ranges = {{0, kCodeAddress - 1}};
-  for (auto _ : state) {
-    ByteSource source;
-    InputScan scan;
-    if (!OpenSourceFile(input, &source) || !OpenInputScan(&source, input, kCodeAddress, &scan)) {
-      state.SkipWithError("cannot open the input");
-      break;
-    }
-    CrcEngine crc;
-    StartCrc(Ccitt, ranges, &crc);
-    OutputWriter writer;
-    OpenOutput(output, scan.format, kCodeAddress, &writer);
-    ScanBatch batch;
-    while (ScanInput(&scan, &batch)) {
-      FeedCrc(batch, &crc);
-      WriteRecords(batch, &writer);
-    }
-    uint32_t crcValue = 0;
-    if (!FinishInputScan(&scan) || !Compute(&crc, &source, scan.format, &crcValue) ||
-        !WriteOutput(crcValue, BigEndian, &writer)) {
-      state.SkipWithError("run failed");
-      break;
-    }
-  }
-  state.SetBytesProcessed(static_cast<int64_t>(state.iterations()) *
-                          static_cast<int64_t>(std::filesystem::file_size(input)));
-  std::remove(output.c_str());
-}
-BENCHMARK(BM_ScanCrcAndWrite)->Unit(benchmark::kMillisecond)->UseRealTime();
 
 // Options, scan, CRC and output, as one run of the program does them.
 void BM_WholeRun(benchmark::State& state) {

@@ -4,6 +4,7 @@
 #include <cstdio>
 
 #include "base/background_job.h"
+#include "base/byte_source.h"
 #include "base/messages.h"
 #include "crc/crc_engine.h"
 #include "input/input_scan.h"
@@ -15,10 +16,11 @@ namespace sumwright {
 
 namespace {
 
-// Options, then the range list; a fatal option error ends the stage at once.
-bool RunOptionStage(int argc, char** argv, OptionState* options) {
+// Options, then the range list; a fatal option error ends the stage at once. The input is
+// opened into *input.
+bool RunOptionStage(int argc, char** argv, OptionState* options, ByteSource* input) {
   try {
-    return ParseCommandLine(argc, argv, options) && ParseRangeList(options);
+    return ParseCommandLine(argc, argv, options, input) && ParseRangeList(options);
   } catch (const OptionAbort&) {
     return false;
   }
@@ -27,33 +29,36 @@ bool RunOptionStage(int argc, char** argv, OptionState* options) {
 // What the second thread does with one batch: feed the CRC and write the output.
 struct BatchJob {
   const ScanBatch* batch;
-  CrcEngine* crc;  // null when the CRC could not be started
+  CrcEngine* crc;
   OutputWriter* output;
 };
 
 void RunBatchJob(void* argument) {
   auto* job = static_cast<BatchJob*>(argument);
-  if (job->crc != nullptr) {
-    FeedCrc(*job->batch, job->crc);
-  }
+  FeedCrc(*job->batch, job->crc);
   WriteRecords(*job->batch, job->output);
 }
 
 // The input is read once, a chunk at a time. Each chunk's records go to the CRC and to the
-// output on a second thread, while the main thread reads and scans the chunks after it.
+// output on a second thread, while the main thread reads and scans the chunks after it. The
+// whole input is scanned before anything is reported of the output, so that a fault of the
+// input always gives its own message, wherever it lies.
 bool RunStages(int argc, char** argv, OptionState* options) {
-  if (!RunOptionStage(argc, argv, options)) {
+  ByteSource input;
+  if (!RunOptionStage(argc, argv, options, &input)) {
     return false;
   }
   if (!CheckRanges(options)) {
     return false;
   }
   InputScan scan;
-  if (!OpenInputScan(&options->input, options->inputName, options->codeAddress, &scan)) {
+  if (!OpenInputScan(&input, options->inputName, options->codeAddress, &scan)) {
     return false;
   }
   CrcEngine crc;
-  bool crcStarted = StartCrc(options->crcAlgorithm, options->ranges, &crc);
+  // Cannot fail: the range check refuses an empty range list, and the options know only the two
+  // algorithms.
+  StartCrc(options->crcAlgorithm, options->ranges, &crc);
   OutputWriter output;
   OpenOutput(options->outputName, scan.format, options->codeAddress, &output);
   // A batch must outlive its job: the second thread has finished it once kMostPending further
@@ -63,21 +68,17 @@ bool RunStages(int argc, char** argv, OptionState* options) {
   BatchJob jobs[kScanBuffers];
   BackgroundJob batchThread;
   for (size_t turn = 0; ScanInput(&scan, &batches[turn]); turn = (turn + 1) % kScanBuffers) {
-    jobs[turn] = BatchJob{&batches[turn], crcStarted ? &crc : nullptr, &output};
+    jobs[turn] = BatchJob{&batches[turn], &crc, &output};
     StartJob(&batchThread, RunBatchJob, &jobs[turn]);
-    // A write that failed ends the run before any later message, as it would have at once.
-    if (OutputFailed(output)) {
-      WaitForJob(&batchThread);
-      ReportOutputFailure(&output);
-    }
   }
   WaitForJob(&batchThread);
-  if (OutputFailed(output)) {
-    ReportOutputFailure(&output);
+  if (!FinishInputScan(&scan)) {
+    AbandonOutput(&output);
+    return false;
   }
+  EndOnOutputFailure(&output);
   uint32_t crcValue = 0;
-  if (!FinishInputScan(&scan) || !crcStarted ||
-      !Compute(&crc, &options->input, scan.format, &crcValue)) {
+  if (!Compute(&crc, &input, scan.format, &crcValue)) {
     AbandonOutput(&output);
     return false;
   }

@@ -17,13 +17,14 @@ namespace {
 constexpr char kImage[] = ":0B000000313233343536373839FFFF1A\n:00000001FF\n";
 constexpr char kOld[] = "previous output\n";
 
-// Many records, for a write that fails once the output has grown a few kilobytes.
-std::string ManyRecords() {
+// Many records, for a write that fails once the output has grown a few kilobytes; `last` ends
+// the input.
+std::string ManyRecords(int count = 2000, const char* last = ":00000001FF\n") {
   std::string input;
-  for (int i = 0; i < 2000; ++i) {
+  for (int i = 0; i < count; ++i) {
     input += ":10000000000102030405060708090A0B0C0D0E0F78\n";
   }
-  return input + ":00000001FF\n";
+  return input + last;
 }
 
 TEST(CliFailedRun, EndsWithStatusOneAndLeavesTheFilesAsTheyWere) {
@@ -97,6 +98,13 @@ TEST(CliFailedRun, EndsWithStatusOneAndLeavesTheFilesAsTheyWere) {
        ManyRecords(),
        {"app.hex", "-crc=FFFE=0-FFFD", "-output=out.hex"},
        L4000(6, 83),
+       smallFiles},
+      // The whole input is scanned before a failed write is reported: a refused line in a
+      // later chunk of the input (past 256 KiB) reports itself.
+      {"a failed write, then a refused line far behind it",
+       ManyRecords(7000, ":020000FF0000FF\n"),
+       {"app.hex", "-crc=FFFE=0-FFFD", "-output=out.hex"},
+       kL2008 + std::string(kAbortEnd),
        smallFiles},
   };
   for (const Case& c : cases) {
