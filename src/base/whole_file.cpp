@@ -8,33 +8,12 @@
 
 #include "base/file_io.h"
 #include "base/interrupt.h"
-#if defined(__linux__)
-#include <sys/mman.h>
-#endif
 
 namespace sumwright {
 
 namespace {
 
 constexpr size_t kProbe = size_t{1} << 16;
-
-// Sizes the buffer for `size` bytes. On Linux, large buffers are first offered huge pages, which
-// saves most of the page faults of filling tens of megabytes.
-void SizeBuffer(ByteBuffer* bytes, size_t size) {
-#if defined(__linux__) && defined(MADV_HUGEPAGE)
-  const uintptr_t kHugePage = uintptr_t{2} << 20;
-  if (size >= 4 * kHugePage) {
-    bytes->reserve(size);
-    uintptr_t begin =
-        (reinterpret_cast<uintptr_t>(bytes->data()) + kHugePage - 1) & ~(kHugePage - 1);
-    uintptr_t end = (reinterpret_cast<uintptr_t>(bytes->data()) + size) & ~(kHugePage - 1);
-    if (begin < end) {
-      madvise(reinterpret_cast<void*>(begin), end - begin, MADV_HUGEPAGE);
-    }
-  }
-#endif
-  bytes->resize(size);
-}
 
 // Closes the file however the read ends, a thrown std::bad_alloc included.
 struct OpenFile {
@@ -61,11 +40,6 @@ bool FillBuffer(int descriptor, ByteBuffer* bytes, size_t* used) {
 
 }  // namespace
 
-bool ReadWholeFile(const std::string& name, ByteBuffer* bytes) {
-  bool tooLarge = false;
-  return ReadWholeFile(name, UINT64_MAX, bytes, &tooLarge);
-}
-
 bool ReadWholeFile(const std::string& name, uint64_t limit, ByteBuffer* bytes, bool* tooLarge) {
   bytes->clear();
   *tooLarge = false;
@@ -84,7 +58,7 @@ bool ReadWholeFile(const std::string& name, uint64_t limit, ByteBuffer* bytes, b
   // file gained since its size was taken, is looked at in a probe first and grows the buffer
   // only when there is more, by doubling, so that a large file is not copied many times over.
   if (identity.regular && identity.size > 0) {
-    SizeBuffer(bytes, static_cast<size_t>(identity.size));
+    bytes->resize(static_cast<size_t>(identity.size));
   }
   for (;;) {
     if (!FillBuffer(descriptor, bytes, &used)) {

@@ -2,18 +2,18 @@
 // are sorted by address in a window of fixed size.
 //
 // The address space is cut into granules of 256 addresses. The first reading marks every
-// granule that a data record touches. Each later reading takes a window: the next marked
-// granules that hold range addresses, up to 65,536 of them (16 MiB), in ascending order. It
-// places into the window every byte that a record holds there, unless an earlier record of the
-// file placed that address already, and then feeds the window's granules into the CRC, lowest
-// first; an address in them that no record holds keeps 0xFF, and the range feed gives 0xFF to the
-// addresses between them. The next reading takes the marked granules above the window.
+// granule where a data record holds a range address, and numbers the marked granules in
+// ascending order. Each later reading takes a window: the next 65,536 marked granules (16 MiB).
+// It places into the window every byte that a record holds there, unless an earlier record of
+// the file placed that address already, and then feeds the window's granules into the CRC,
+// lowest first; an address in them that no record holds keeps 0xFF, and the range feed gives
+// 0xFF to the addresses between them.
 //
 // For example, a 16 MiB image of 16-byte records in shuffled order marks 65,536 granules: one
 // window holds them all, so the input is read twice after the scan. Two records holding the same
 // address in one granule: the first in the file places its byte there, the second finds the
-// address placed and leaves it. Tested by CrcEngine.OutOfOrderRecordsGiveTheCrcOfTheSortedImage
-// and CrcEngine.OutOfOrderInputReadsAgainInWindows.
+// address placed and leaves it. Tested by CrcEngine.EqualsImageModelWhenRecordsDoNotAscend and
+// CrcEngine.OutOfOrderInputReadsAgainInWindows.
 #include "crc/out_of_order.h"
 
 #include <algorithm>

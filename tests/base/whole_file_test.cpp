@@ -26,7 +26,9 @@ TEST(WholeFile, ReadsEveryByteUnchanged) {
   for (const std::string& contents : cases) {
     dir.Write("f.bin", contents);
     ByteBuffer bytes = {'o', 'l', 'd'};
-    ASSERT_TRUE(ReadWholeFile(dir.Path("f.bin"), &bytes)) << contents.size();
+    bool tooLarge = false;
+    ASSERT_TRUE(ReadWholeFile(dir.Path("f.bin"), contents.size(), &bytes, &tooLarge))
+        << contents.size();
     EXPECT_EQ(contents, std::string(bytes.data(), bytes.size())) << contents.size();
   }
 }
@@ -34,11 +36,12 @@ TEST(WholeFile, ReadsEveryByteUnchanged) {
 TEST(WholeFile, FailsForMissingFilesAndDirectories) {
   TempDir dir;
   ByteBuffer bytes = {'o', 'l', 'd'};
-  EXPECT_FALSE(ReadWholeFile(dir.Path("missing.hex"), &bytes));
+  bool tooLarge = false;
+  EXPECT_FALSE(ReadWholeFile(dir.Path("missing.hex"), 100, &bytes, &tooLarge));
   EXPECT_TRUE(bytes.empty());
 #if !defined(_WIN32)
   // A directory opens for reading on some systems but cannot be read.
-  EXPECT_FALSE(ReadWholeFile(dir.path(), &bytes));
+  EXPECT_FALSE(ReadWholeFile(dir.path(), 100, &bytes, &tooLarge));
   EXPECT_TRUE(bytes.empty());
 #endif
 }
