@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Installs what the tests need and lacks (tools/install_deps.sh), then builds and runs every test:
-# the whole suite under the address and undefined-behaviour sanitizers and again without them,
+# the whole suite under the address and undefined-behaviour sanitizers, the unit and command-line
+# tests under the thread sanitizer, the whole suite again without sanitizers,
 # the fuzz targets, the Windows build under Wine, the manual page, the .deb and the CMake module
 # with the example firmware. Stops at the first failure.
 set -euo pipefail
@@ -17,6 +18,12 @@ check_skips() { python3 tools/check_skips.py "$@"; }
 rm -f build/asan/ctest-junit.xml
 cmake --workflow --preset ci
 check_skips build/asan/ctest-junit.xml
+
+# The unit and command-line tests under the thread sanitizer (clang): the scan and the output
+# run on two threads. The out-of-memory tests are left out, as under the address sanitizer.
+rm -f build/tsan/ctest-junit.xml
+cmake --workflow --preset tsan
+check_skips build/tsan/ctest-junit.xml
 
 # The whole suite again in a release build without sanitizers, which also compiles the
 # benchmarks; the .deb below is packed from this build.

@@ -97,14 +97,14 @@ TEST(CliBounds, SubcommandSourceThatNeverEndsIsCutOffAtTheBound) {
   EXPECT_EQ("app.hex\nzero\n", dir.Listing());
 }
 
-// Under the address sanitizer a limit on the address space stops the program before it starts:
-// this test is built only without it.
+// Under the address and thread sanitizers a limit on the address space stops the program before
+// it starts: this test is built only without them.
 #if defined(__has_feature)
-#if __has_feature(address_sanitizer)
+#if __has_feature(address_sanitizer) || __has_feature(thread_sanitizer)
 #define SUMWRIGHT_SANITIZED 1
 #endif
 #endif
-#if defined(__SANITIZE_ADDRESS__)
+#if defined(__SANITIZE_ADDRESS__) || defined(__SANITIZE_THREAD__)
 #define SUMWRIGHT_SANITIZED 1
 #endif
 
