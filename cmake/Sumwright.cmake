@@ -1,7 +1,9 @@
 # Build integration: add a CRC to a firmware image as a post-build step of its target.
 #
-#   list(APPEND CMAKE_MODULE_PATH <sumwright source>/cmake)
-#   include(Sumwright)
+#   find_package(sumwright 1.0 REQUIRED)      # an installed sumwright: this file comes with it
+#   # or, from a source tree: list(APPEND CMAKE_MODULE_PATH <sumwright source>/cmake)
+#   #                         include(Sumwright)
+#
 #   sumwright_add_crc(TARGET    firmware
 #                     INPUT     ${CMAKE_CURRENT_BINARY_DIR}/firmware.hex
 #                     OUTPUT    ${CMAKE_CURRENT_BINARY_DIR}/firmware_crc.hex
@@ -24,29 +26,55 @@
 # "-", the input is first copied into OUTPUT's directory under a name without one. OUTPUT's file
 # name itself must not contain "-cr" or "-su" in any letter case.
 #
-# The program: SUMWRIGHT_EXECUTABLE, a path or the name of an executable target of the same
-# build; when empty, sumwright is looked up on the PATH.
+# The program: SUMWRIGHT_EXECUTABLE, a path or the name of an executable target of the same build;
+# when empty, the target sumwright::sumwright, which find_package(sumwright) imports; without it,
+# sumwright on the PATH. Commands name a target's program by its path, so that no cross-compiling
+# emulator is put in front of this host program.
+#
+# From a source tree, this file also makes the INTERFACE target sumwright::crc for the boot header
+# in boot/, as the installed package imports it: `#include <sumwright_crc.h>` in a target that
+# links it.
 
 include_guard(GLOBAL)
 
 set(SUMWRIGHT_EXECUTABLE "" CACHE STRING
     "sumwright program used by sumwright_add_crc: a path, or an executable target")
 
-# Finds the program once; sets `out_var` to a path or a generator expression and, for a target,
-# `depends_var` to the target name.
+# From a source tree, the boot header in boot/ becomes sumwright::crc here, as the installed package
+# imports it. Installed, the target exists already when the package's config file includes this.
+if(NOT TARGET sumwright::crc AND EXISTS "${CMAKE_CURRENT_LIST_DIR}/../boot/sumwright_crc.h")
+  get_filename_component(_sumwright_boot_dir "${CMAKE_CURRENT_LIST_DIR}/../boot" ABSOLUTE)
+  add_library(sumwright::crc INTERFACE IMPORTED)
+  set_target_properties(sumwright::crc PROPERTIES
+    INTERFACE_INCLUDE_DIRECTORIES "${_sumwright_boot_dir}")
+  unset(_sumwright_boot_dir)
+endif()
+
+# Finds the program once; sets `out_var` to a path or a generator expression and, for a target of
+# this build, `depends_var` to the target name.
 function(_sumwright_program out_var depends_var)
   set(${depends_var} "" PARENT_SCOPE)
-  if(SUMWRIGHT_EXECUTABLE AND TARGET "${SUMWRIGHT_EXECUTABLE}")
-    set(${out_var} "$<TARGET_FILE:${SUMWRIGHT_EXECUTABLE}>" PARENT_SCOPE)
-    set(${depends_var} "${SUMWRIGHT_EXECUTABLE}" PARENT_SCOPE)
+  set(program "${SUMWRIGHT_EXECUTABLE}")
+  if(NOT program AND TARGET sumwright::sumwright)
+    set(program sumwright::sumwright)
+  endif()
+  if(program AND TARGET "${program}")
+    set(${out_var} "$<TARGET_FILE:${program}>" PARENT_SCOPE)
+    get_target_property(aliased "${program}" ALIASED_TARGET)
+    if(aliased)
+      set(program "${aliased}")
+    endif()
+    get_target_property(imported "${program}" IMPORTED)
+    if(NOT imported)
+      set(${depends_var} "${program}" PARENT_SCOPE)
+    endif()
     return()
   endif()
-  if(SUMWRIGHT_EXECUTABLE)
-    if(NOT EXISTS "${SUMWRIGHT_EXECUTABLE}")
-      message(FATAL_ERROR
-        "sumwright_add_crc: SUMWRIGHT_EXECUTABLE names no file: ${SUMWRIGHT_EXECUTABLE}")
+  if(program)
+    if(NOT EXISTS "${program}")
+      message(FATAL_ERROR "sumwright_add_crc: SUMWRIGHT_EXECUTABLE names no file: ${program}")
     endif()
-    set(${out_var} "${SUMWRIGHT_EXECUTABLE}" PARENT_SCOPE)
+    set(${out_var} "${program}" PARENT_SCOPE)
     return()
   endif()
   find_program(SUMWRIGHT_FOUND_PROGRAM NAMES sumwright)

@@ -75,16 +75,15 @@ build/package/root/usr/bin/sumwright 2>/dev/null
 build/package/root/usr/bin/sumwright samples/app.hex -crc=FFFE=0-FFFD -output=build/package/app.hex
 MANWIDTH=80 man -l build/package/root/usr/share/man/man1/sumwright.1 >/dev/null
 
-# Build integration: the CMake module's own tests, then the example firmware project, which adds
-# its CRCs with the packaged program and checks its image with the packaged boot header.
+# Build integration: the CMake module's own tests, then the example firmware project with the
+# module from this source tree, which adds its CRCs with the packaged program.
 rm -rf build/cmake-tests
 cmake -S cmake/tests -B build/cmake-tests
 ctest --test-dir build/cmake-tests --output-on-failure --output-junit ctest-junit.xml
 check_skips build/cmake-tests/ctest-junit.xml
 rm -rf build/example
-cmake -S examples/firmware -B build/example -G Ninja \
-  -DSUMWRIGHT_EXECUTABLE="$PWD/build/package/root/usr/bin/sumwright" \
-  -DSUMWRIGHT_CRC_INCLUDE_DIR="$PWD/build/package/root/usr/include"
+cmake -S examples/firmware -B build/example -G Ninja -DSUMWRIGHT_SOURCE_DIR="$PWD" \
+  -DSUMWRIGHT_EXECUTABLE="$PWD/build/package/root/usr/bin/sumwright"
 cmake --build build/example -j 2
 ctest --test-dir build/example --output-on-failure --output-junit ctest-junit.xml
 check_skips build/example/ctest-junit.xml
