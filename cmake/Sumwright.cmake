@@ -1,89 +1,121 @@
-# Build integration: add a CRC to a firmware image as a post-build step of its target.
+# Build integration: add a CRC to a firmware image as a post-build step of its target, and check
+# the CRC of an image in a CTest test.
 #
-#   list(APPEND CMAKE_MODULE_PATH <sumwright source>/cmake)
-#   include(Sumwright)
+#   find_package(sumwright 1.0 REQUIRED)      # an installed sumwright: this file comes with it
+#   # or, from a source tree: list(APPEND CMAKE_MODULE_PATH <sumwright source>/cmake)
+#   #                         include(Sumwright)
+#
 #   sumwright_add_crc(TARGET    firmware
 #                     INPUT     ${CMAKE_CURRENT_BINARY_DIR}/firmware.hex
 #                     OUTPUT    ${CMAKE_CURRENT_BINARY_DIR}/firmware_crc.hex
 #                     CRC       7FFE=0-7FFD
 #                     [ENDIAN    big|little]
 #                     [ALGORITHM CCITT|16])
+#   sumwright_check_crc(NAME      firmware_crc
+#                       IMAGE     ${CMAKE_CURRENT_BINARY_DIR}/firmware_crc.hex
+#                       CRC       7FFE=0-7FFD
+#                       [ENDIAN    big|little]
+#                       [ALGORITHM CCITT|16])
 #
-# After TARGET is built (and after the post-build steps added before this call, such as the one
-# that writes INPUT from the linked program), the step runs sumwright on INPUT and writes OUTPUT
-# in the same form, Intel HEX or S-record. CRC is the -crc parameter: the code address, "=", the
-# ranges. The options go to sumwright through a subcommand file, one option per line, written
-# at configure time next to OUTPUT's build files. A failing run fails the build and leaves no
-# OUTPUT behind (an earlier OUTPUT stays as it was).
+# sumwright_add_crc: after TARGET is built (and after the post-build steps added before this call,
+# such as the one that writes INPUT from the linked program), the step runs sumwright on INPUT and
+# writes OUTPUT in the same form, Intel HEX or S-record. CRC is the -crc parameter: the code
+# address, "=", the ranges. The options go to sumwright through a subcommand file, one option per
+# line, written at configure time next to OUTPUT's build files. A failing run fails the build and
+# leaves no OUTPUT behind (an earlier OUTPUT stays as it was).
 #
-# Relative INPUT and OUTPUT paths are taken from the current binary directory.
+# sumwright_check_crc: adds the test NAME, which passes when IMAGE holds the CRC that sumwright
+# writes with these options, and otherwise fails with a message that names IMAGE. The test runs
+# sumwright on IMAGE again, into a folder of its own under IMAGE's file name, and compares the
+# output with IMAGE byte for byte: the CRC bytes lie outside every range, so the output is IMAGE
+# exactly when IMAGE already held the right CRC. It checks images that sumwright wrote: an image
+# written by another tool can differ in its S0 header, or in the letter case of the record that
+# holds the CRC, and fail even when its CRC is right.
+#
+# Relative INPUT, OUTPUT and IMAGE paths are taken from the current binary directory.
 #
 # sumwright recognises its options by a "-" and their leading letters anywhere in an argument,
 # so an input path containing "-" would be taken for an option. The step therefore runs in
 # OUTPUT's directory and names the input by its path relative to it; when that path contains a
-# "-", the input is first copied into OUTPUT's directory under a name without one. OUTPUT's file
-# name itself must not contain "-cr" or "-su" in any letter case.
+# "-", the input is first copied into OUTPUT's directory under a name without one. The test always
+# runs on a copy named without one. The file names of OUTPUT and IMAGE, which sumwright writes,
+# must not contain "-cr" or "-su" in any letter case.
 #
-# The program: SUMWRIGHT_EXECUTABLE, a path or the name of an executable target of the same
-# build; when empty, sumwright is looked up on the PATH.
+# The program: SUMWRIGHT_EXECUTABLE, a path or the name of an executable target of the same build;
+# when empty, the target sumwright::sumwright, which find_package(sumwright) imports; without it,
+# sumwright on the PATH. Commands name a target's program by its path, so that no cross-compiling
+# emulator is put in front of this host program.
+#
+# From a source tree, this file also makes the INTERFACE target sumwright::crc for the boot header
+# in boot/, as the installed package imports it: `#include <sumwright_crc.h>` in a target that
+# links it.
 
 include_guard(GLOBAL)
 
 set(SUMWRIGHT_EXECUTABLE "" CACHE STRING
-    "sumwright program used by sumwright_add_crc: a path, or an executable target")
+    "sumwright program for sumwright_add_crc and sumwright_check_crc: a path, or an executable target")
 
-# Finds the program once; sets `out_var` to a path or a generator expression and, for a target,
-# `depends_var` to the target name.
-function(_sumwright_program out_var depends_var)
+# From a source tree, the boot header in boot/ becomes sumwright::crc here, as the installed package
+# imports it. Installed, the target exists already when the package's config file includes this.
+if(NOT TARGET sumwright::crc AND EXISTS "${CMAKE_CURRENT_LIST_DIR}/../boot/sumwright_crc.h")
+  get_filename_component(_sumwright_boot_dir "${CMAKE_CURRENT_LIST_DIR}/../boot" ABSOLUTE)
+  add_library(sumwright::crc INTERFACE IMPORTED)
+  set_target_properties(sumwright::crc PROPERTIES
+    INTERFACE_INCLUDE_DIRECTORIES "${_sumwright_boot_dir}")
+  unset(_sumwright_boot_dir)
+endif()
+
+# Finds the program once; sets `out_var` to a path or a generator expression and, for a target of
+# this build, `depends_var` to the target name. `function` names the caller in messages.
+function(_sumwright_program function out_var depends_var)
   set(${depends_var} "" PARENT_SCOPE)
-  if(SUMWRIGHT_EXECUTABLE AND TARGET "${SUMWRIGHT_EXECUTABLE}")
-    set(${out_var} "$<TARGET_FILE:${SUMWRIGHT_EXECUTABLE}>" PARENT_SCOPE)
-    set(${depends_var} "${SUMWRIGHT_EXECUTABLE}" PARENT_SCOPE)
+  set(program "${SUMWRIGHT_EXECUTABLE}")
+  if(NOT program AND TARGET sumwright::sumwright)
+    set(program sumwright::sumwright)
+  endif()
+  if(program AND TARGET "${program}")
+    set(${out_var} "$<TARGET_FILE:${program}>" PARENT_SCOPE)
+    get_target_property(aliased "${program}" ALIASED_TARGET)
+    if(aliased)
+      set(program "${aliased}")
+    endif()
+    get_target_property(imported "${program}" IMPORTED)
+    if(NOT imported)
+      set(${depends_var} "${program}" PARENT_SCOPE)
+    endif()
     return()
   endif()
-  if(SUMWRIGHT_EXECUTABLE)
-    if(NOT EXISTS "${SUMWRIGHT_EXECUTABLE}")
-      message(FATAL_ERROR
-        "sumwright_add_crc: SUMWRIGHT_EXECUTABLE names no file: ${SUMWRIGHT_EXECUTABLE}")
+  if(program)
+    if(NOT EXISTS "${program}")
+      message(FATAL_ERROR "${function}: SUMWRIGHT_EXECUTABLE names no file: ${program}")
     endif()
-    set(${out_var} "${SUMWRIGHT_EXECUTABLE}" PARENT_SCOPE)
+    set(${out_var} "${program}" PARENT_SCOPE)
     return()
   endif()
   find_program(SUMWRIGHT_FOUND_PROGRAM NAMES sumwright)
   if(NOT SUMWRIGHT_FOUND_PROGRAM)
-    message(FATAL_ERROR "sumwright_add_crc: no sumwright program on the PATH; "
+    message(FATAL_ERROR "${function}: no sumwright program on the PATH; "
                         "set SUMWRIGHT_EXECUTABLE to its path")
   endif()
   set(${out_var} "${SUMWRIGHT_FOUND_PROGRAM}" PARENT_SCOPE)
 endfunction()
 
-function(sumwright_add_crc)
-  cmake_parse_arguments(PARSE_ARGV 0 arg "" "TARGET;INPUT;OUTPUT;CRC;ENDIAN;ALGORITHM" "")
-  if(arg_UNPARSED_ARGUMENTS)
-    message(FATAL_ERROR "sumwright_add_crc: unknown arguments: ${arg_UNPARSED_ARGUMENTS}")
-  endif()
-  foreach(required IN ITEMS TARGET INPUT OUTPUT CRC)
-    if(NOT arg_${required})
-      message(FATAL_ERROR "sumwright_add_crc: ${required} is required")
-    endif()
-  endforeach()
-  if(NOT TARGET "${arg_TARGET}")
-    message(FATAL_ERROR "sumwright_add_crc: TARGET ${arg_TARGET} is not a target")
-  endif()
-
+# Checks the caller's arg_CRC, arg_ALGORITHM and arg_ENDIAN (as cmake_parse_arguments left them)
+# and sets `crc_var` to the -crc parameter with the algorithm, `endian_var` to big, little or
+# nothing. `function` names the caller in messages.
+function(_sumwright_crc_options function crc_var endian_var)
   # The -crc parameter: code address "=" ranges, hexadecimal, and at most one algorithm.
   if(NOT arg_CRC MATCHES "^[0-9A-Fa-f]+=[0-9A-Fa-f,-]+(/(CCITT|16))?$")
-    message(FATAL_ERROR "sumwright_add_crc: CRC must read <code address>=<start>-<end>"
+    message(FATAL_ERROR "${function}: CRC must read <code address>=<start>-<end>"
                         "[,<start>-<end>...] in hexadecimal, got: ${arg_CRC}")
   endif()
   set(crc "${arg_CRC}")
   if(DEFINED arg_ALGORITHM)
     if(NOT arg_ALGORITHM MATCHES "^(CCITT|16)$")
-      message(FATAL_ERROR "sumwright_add_crc: ALGORITHM must be CCITT or 16, got: "
-                          "${arg_ALGORITHM}")
+      message(FATAL_ERROR "${function}: ALGORITHM must be CCITT or 16, got: ${arg_ALGORITHM}")
     endif()
     if(crc MATCHES "/")
-      message(FATAL_ERROR "sumwright_add_crc: give the algorithm either in CRC or as ALGORITHM")
+      message(FATAL_ERROR "${function}: give the algorithm either in CRC or as ALGORITHM")
     endif()
     string(APPEND crc "/${arg_ALGORITHM}")
   endif()
@@ -91,19 +123,48 @@ function(sumwright_add_crc)
   if(DEFINED arg_ENDIAN)
     string(TOLOWER "${arg_ENDIAN}" endian)
     if(NOT endian MATCHES "^(big|little)$")
-      message(FATAL_ERROR "sumwright_add_crc: ENDIAN must be big or little, got: ${arg_ENDIAN}")
+      message(FATAL_ERROR "${function}: ENDIAN must be big or little, got: ${arg_ENDIAN}")
     endif()
   endif()
+  set(${crc_var} "${crc}" PARENT_SCOPE)
+  set(${endian_var} "${endian}" PARENT_SCOPE)
+endfunction()
+
+# Fails on the caller's arg_UNPARSED_ARGUMENTS, and on each keyword of `required` that the caller
+# was not given. `function` names the caller in messages.
+function(_sumwright_check_arguments function required)
+  if(arg_UNPARSED_ARGUMENTS)
+    message(FATAL_ERROR "${function}: unknown arguments: ${arg_UNPARSED_ARGUMENTS}")
+  endif()
+  foreach(keyword IN LISTS required)
+    if(NOT arg_${keyword})
+      message(FATAL_ERROR "${function}: ${keyword} is required")
+    endif()
+  endforeach()
+endfunction()
+
+# Fails when sumwright would take the file name `name`, given as -output=<name>, for an option.
+function(_sumwright_check_output_name function keyword name)
+  string(TOLOWER "${name}" lower)
+  if(lower MATCHES "-cr|-su")
+    message(FATAL_ERROR "${function}: the ${keyword} file name must not contain \"-cr\" or "
+                        "\"-su\" (sumwright would take it for an option): ${name}")
+  endif()
+endfunction()
+
+function(sumwright_add_crc)
+  cmake_parse_arguments(PARSE_ARGV 0 arg "" "TARGET;INPUT;OUTPUT;CRC;ENDIAN;ALGORITHM" "")
+  _sumwright_check_arguments(sumwright_add_crc "TARGET;INPUT;OUTPUT;CRC")
+  if(NOT TARGET "${arg_TARGET}")
+    message(FATAL_ERROR "sumwright_add_crc: TARGET ${arg_TARGET} is not a target")
+  endif()
+  _sumwright_crc_options(sumwright_add_crc crc endian)
 
   get_filename_component(input "${arg_INPUT}" ABSOLUTE BASE_DIR "${CMAKE_CURRENT_BINARY_DIR}")
   get_filename_component(output "${arg_OUTPUT}" ABSOLUTE BASE_DIR "${CMAKE_CURRENT_BINARY_DIR}")
   get_filename_component(output_dir "${output}" DIRECTORY)
   get_filename_component(output_name "${output}" NAME)
-  string(TOLOWER "${output_name}" output_lower)
-  if(output_lower MATCHES "-cr|-su")
-    message(FATAL_ERROR "sumwright_add_crc: the OUTPUT file name must not contain \"-cr\" or "
-                        "\"-su\" (sumwright would take it for an option): ${output_name}")
-  endif()
+  _sumwright_check_output_name(sumwright_add_crc OUTPUT "${output_name}")
   if(input STREQUAL output)
     message(FATAL_ERROR "sumwright_add_crc: INPUT and OUTPUT are the same file: ${input}")
   endif()
@@ -128,7 +189,7 @@ function(sumwright_add_crc)
   endif()
   file(CONFIGURE OUTPUT "${options_file}" CONTENT "${options}" @ONLY NEWLINE_STYLE UNIX)
 
-  _sumwright_program(program program_target)
+  _sumwright_program(sumwright_add_crc program program_target)
   if(program_target)
     add_dependencies("${arg_TARGET}" "${program_target}")
   endif()
@@ -139,4 +200,32 @@ function(sumwright_add_crc)
     BYPRODUCTS "${output}"
     COMMENT "Adding the CRC to ${output_name}"
     VERBATIM)
+endfunction()
+
+function(sumwright_check_crc)
+  cmake_parse_arguments(PARSE_ARGV 0 arg "" "NAME;IMAGE;CRC;ENDIAN;ALGORITHM" "")
+  _sumwright_check_arguments(sumwright_check_crc "NAME;IMAGE;CRC")
+  _sumwright_crc_options(sumwright_check_crc crc endian)
+  get_filename_component(image "${arg_IMAGE}" ABSOLUTE BASE_DIR "${CMAKE_CURRENT_BINARY_DIR}")
+  get_filename_component(image_name "${image}" NAME)
+  _sumwright_check_output_name(sumwright_check_crc IMAGE "${image_name}")
+
+  # A work folder per test, so that tests run in parallel (ctest -j) do not share files.
+  string(MAKE_C_IDENTIFIER "${arg_NAME}" work_name)
+  set(work "${CMAKE_CURRENT_BINARY_DIR}/sumwright/check/${work_name}")
+  get_property(works DIRECTORY PROPERTY _SUMWRIGHT_CHECK_WORK_FOLDERS)
+  if(work_name IN_LIST works)
+    message(FATAL_ERROR "sumwright_check_crc: the NAME ${arg_NAME} takes the work folder of an "
+                        "earlier test (${work}); choose another")
+  endif()
+  set_property(DIRECTORY APPEND PROPERTY _SUMWRIGHT_CHECK_WORK_FOLDERS "${work_name}")
+
+  # The test runs after the build, so it needs no dependency on a program target.
+  _sumwright_program(sumwright_check_crc program unused)
+  # The script lies beside this file. CMAKE_CURRENT_LIST_DIR would be the caller's folder here;
+  # CMAKE_CURRENT_FUNCTION_LIST_DIR is this file's, in whatever folder the function is called.
+  add_test(NAME "${arg_NAME}"
+           COMMAND "${CMAKE_COMMAND}" "-DPROGRAM=${program}" "-DIMAGE=${image}" "-DWORK=${work}"
+                   "-DCRC=${crc}" "-DENDIAN=${endian}"
+                   -P "${CMAKE_CURRENT_FUNCTION_LIST_DIR}/SumwrightCheckCrc.cmake")
 endfunction()

@@ -1,9 +1,9 @@
 #!/usr/bin/env bash
 # Installs what the tests need and lacks (tools/install_deps.sh), then builds and runs every test:
 # the whole suite under the address and undefined-behaviour sanitizers, the unit and command-line
-# tests under the thread sanitizer, the whole suite again without sanitizers,
-# the fuzz targets, the Windows build under Wine, the manual page, the .deb and the CMake module
-# with the example firmware. Stops at the first failure.
+# tests under the thread sanitizer, the whole suite again without sanitizers, the fuzz targets,
+# the Windows build under Wine, the manual page, the .deb and the ZIP, the CMake module with the
+# example firmware, and the installed package as projects use it. Stops at the first failure.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
@@ -72,26 +72,49 @@ man_warnings=$(export LC_ALL=C.UTF-8
                MANWIDTH=80 man --warnings -l docs/sumwright.1 2>&1 >/dev/null)
 [[ -z $man_warnings ]] || { echo "$man_warnings"; exit 1; }
 
-# Package: a release .deb with the program, its manual page and the boot header; unpack it and
-# run its program.
+# Packages: the release .deb and the Windows ZIP each hold the program, its manual page, the boot
+# header, and the files that find_package(sumwright) and pkg-config read, and nothing else. The
+# .deb is unpacked and its program run.
 rm -rf build/package
 mkdir -p build/package
 cpack --config build/release-tests/CPackConfig.cmake -G DEB -B "$PWD/build/package"
+cpack --config build/mingw/CPackConfig.cmake -G ZIP -B "$PWD/build/package"
+package_files="bin/sumwright
+include/sumwright/sumwright_crc.h
+share/cmake/sumwright/Sumwright.cmake
+share/cmake/sumwright/SumwrightCheckCrc.cmake
+share/cmake/sumwright/sumwrightConfig.cmake
+share/cmake/sumwright/sumwrightConfigVersion.cmake
+share/cmake/sumwright/sumwrightTargets-release.cmake
+share/cmake/sumwright/sumwrightTargets.cmake
+share/man/man1/sumwright.1
+share/pkgconfig/sumwright.pc"
+diff <(echo "$package_files") \
+  <(dpkg-deb -c build/package/sumwright_*.deb | awk '!/\/$/ { print $6 }' | sed 's|^\./usr/||' |
+    LC_ALL=C sort)
+diff <(echo "$package_files" | sed 's|^bin/sumwright$|bin/sumwright.exe|') \
+  <(cmake -E tar tf build/package/sumwright-*-win64.zip | grep -v '/$' | sed 's|^[^/]*/||' |
+    LC_ALL=C sort)
 dpkg-deb -x build/package/sumwright_*.deb build/package/root
 build/package/root/usr/bin/sumwright 2>/dev/null
 build/package/root/usr/bin/sumwright samples/app.hex -crc=FFFE=0-FFFD -output=build/package/app.hex
 MANWIDTH=80 man -l build/package/root/usr/share/man/man1/sumwright.1 >/dev/null
 
-# Build integration: the CMake module's own tests, then the example firmware project, which adds
-# its CRCs with the packaged program and checks its image with the packaged boot header.
+# Build integration: the CMake module's own tests, and the example firmware project with the
+# module from this source tree and the packaged program. Then the package as projects use it
+# (cmake/tests/check-package.sh: find_package with CMAKE_PREFIX_PATH alone, a cross toolchain,
+# pkg-config and Make), installed into a staging prefix and unpacked from the .deb.
 rm -rf build/cmake-tests
 cmake -S cmake/tests -B build/cmake-tests
 ctest --test-dir build/cmake-tests --output-on-failure --output-junit ctest-junit.xml
 check_skips build/cmake-tests/ctest-junit.xml
 rm -rf build/example
-cmake -S examples/firmware -B build/example -G Ninja \
-  -DSUMWRIGHT_EXECUTABLE="$PWD/build/package/root/usr/bin/sumwright" \
-  -DSUMWRIGHT_CRC_INCLUDE_DIR="$PWD/build/package/root/usr/include"
+cmake -S examples/firmware -B build/example -G Ninja -DSUMWRIGHT_SOURCE_DIR="$PWD" \
+  -DSUMWRIGHT_EXECUTABLE="$PWD/build/package/root/usr/bin/sumwright"
 cmake --build build/example -j 2
 ctest --test-dir build/example --output-on-failure --output-junit ctest-junit.xml
 check_skips build/example/ctest-junit.xml
+rm -rf build/staging
+cmake --install build/release-tests --prefix build/staging
+cmake/tests/check-package.sh build/staging build/package-check/staging
+cmake/tests/check-package.sh build/package/root/usr build/package-check/deb
