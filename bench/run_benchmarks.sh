@@ -1,10 +1,11 @@
 #!/usr/bin/env bash
 # Times sumwright side by side, in one run, with `cat in > out`, `cp`, a copy through user space
 # (`dd bs=128K`: read and write, the floor for a tool that must look at every byte) and srec_cat
-# doing the same job, on a
-# 16 MiB image written as Intel HEX (about 46 MB) and as S3 records (about 49 MB), and on an
-# Intel HEX image four times as large. Prints medians, peak memory and the ratios against the
-# targets; exits 1 when a target is missed. Needs hyperfine, srec_cat, python3-intelhex and
+# doing the same job, on a 16 MiB image written as Intel HEX (about 46 MB) and as S3 records
+# (about 49 MB), and on an Intel HEX image four times as large; then records out of address order:
+# the Intel HEX image with its pages descending and the S3 image with its records shuffled,
+# beside the S3 image ascending. Prints medians, peak memory and the ratios against the targets;
+# exits 1 when a target is missed. Needs hyperfine, srec_cat, python3-intelhex and
 # /usr/bin/time.
 #
 #   bench/run_benchmarks.sh            build the release preset, generate the inputs, measure
@@ -22,7 +23,7 @@ SUMWRIGHT="$PWD/$BUILD_DIR/sumwright"
 [[ $BUILD_DIR == /* ]] && SUMWRIGHT="$BUILD_DIR/sumwright"
 
 mkdir -p "$WORK"
-if [[ ! -f $WORK/large.hex || ! -f $WORK/descending.hex ]]; then
+if [[ ! -f $WORK/large.hex || ! -f $WORK/descending.hex || ! -f $WORK/shuffled.s3 ]]; then
   echo "Generating the inputs in $WORK"
   /usr/bin/python3 bench/generate_image.py "$WORK"
 fi
@@ -102,13 +103,17 @@ peak_pipe() {  # the Intel HEX image through a pipe
   echo "sumwright Intel HEX x4 $(peak $SUMWRIGHT large.hex $JOB -output=sw-large.hex)"
   echo "sumwright Intel HEX through a pipe $(peak_pipe)"
   echo "sumwright Intel HEX, pages descending $(peak $SUMWRIGHT descending.hex $JOB -output=desc.hex)"
+  echo "sumwright S3, records shuffled $(peak $SUMWRIGHT shuffled.s3 $JOB -output=shuf.s3)"
   echo "sumwright 4 GiB range, tiny image $(peak $SUMWRIGHT tiny.hex -crc=FFFFFFFE=0-FFFFFFFD -output=wide.hex)"
   echo "srec_cat Intel HEX $(peak $(srec_job image.hex -intel srec.hex))"
   echo "cat Intel HEX $(peak sh -c 'cat image.hex > cat.hex')"
 } >memory.txt
-# Records out of address order: read again, so timed on their own, not against a target.
+# Records out of address order are read again: timed beside the same image ascending.
 hyperfine --style basic --shell=none --warmup 1 --runs 5 --export-json descending.json \
+  --prepare "sh -c 'rm -f desc.hex shuf.s3 asc.s3; sync'" \
+  -n "sumwright S3, ascending" "$SUMWRIGHT image.s3 $JOB -output=asc.s3" \
   -n "sumwright Intel HEX, pages descending" "$SUMWRIGHT descending.hex $JOB -output=desc.hex" \
+  -n "sumwright S3, records shuffled" "$SUMWRIGHT shuffled.s3 $JOB -output=shuf.s3" \
   >/dev/null
 
 echo
@@ -163,6 +168,10 @@ growth = (memory["sumwright Intel HEX x4"] - memory["sumwright Intel HEX"]) / 2*
 checks.append(("peak MiB growth for a 4x input (target <= 1)", growth, growth <= 1))
 pipe = memory["sumwright Intel HEX through a pipe"] / 2**20
 checks.append(("peak MiB through a pipe (target <= 16)", pipe, pipe <= 16))
+shuffled = memory["sumwright S3, records shuffled"] / 2**20
+checks.append(("peak MiB, S3 records shuffled (target <= 32)", shuffled, shuffled <= 32))
+slower = descending["sumwright S3, records shuffled"] / descending["sumwright S3, ascending"]
+checks.append(("time shuffled / ascending, S3 (target <= 10)", slower, slower <= 10))
 wide = created["sumwright 4 GiB range, tiny image"]
 checks.append(("4 GiB range over a tiny image, ms (target < 50)", wide * 1000, wide < 0.050))
 print()
