@@ -24,6 +24,7 @@ ByteSource& ByteSource::operator=(ByteSource&& other) noexcept {
     CloseSource(this);
     descriptor = std::exchange(other.descriptor, -1);
     copy = std::exchange(other.copy, -1);
+    copyLost = std::exchange(other.copyLost, false);
     text = std::exchange(other.text, nullptr);
     textSize = std::exchange(other.textSize, 0);
     position = std::exchange(other.position, 0);
@@ -74,17 +75,26 @@ bool ReadSource(ByteSource* source, char* buffer, size_t capacity, size_t* got) 
   if (!ReadSome(source->descriptor, buffer, capacity, got)) {
     return false;
   }
-  if (!source->identity.regular && *got != 0) {
-    // A pipe or a device hands its bytes out once: keep them for a second reading.
+  if (!source->identity.regular && *got != 0 && !source->copyLost) {
+    // A pipe or a device hands its bytes out once: keep them for a second reading, which input
+    // whose records ascend never needs.
     if (source->copy < 0) {
       source->copy = OpenScratchFile();
     }
     if (source->copy < 0 || !WriteAll(source->copy, buffer, *got)) {
-      return false;
+      if (source->copy >= 0) {
+        CloseFile(source->copy);
+        source->copy = -1;
+      }
+      source->copyLost = true;
     }
   }
   source->position += *got;
   return true;
+}
+
+bool SourceReadsAgain(const ByteSource& source) {
+  return !source.copyLost;
 }
 
 bool ReadSourceAt(ByteSource* source, uint64_t offset, char* buffer, size_t capacity, size_t* got) {
@@ -105,7 +115,7 @@ bool ReadSourceAt(ByteSource* source, uint64_t offset, char* buffer, size_t capa
     *got = 0;
     return true;
   }
-  return descriptor >= 0 && ReadAt(descriptor, offset, buffer, capacity, got);
+  return descriptor >= 0 && !source->copyLost && ReadAt(descriptor, offset, buffer, capacity, got);
 }
 
 bool SourceUnchanged(const ByteSource& source) {
@@ -125,6 +135,7 @@ void CloseSource(ByteSource* source) {
   }
   source->descriptor = -1;
   source->copy = -1;
+  source->copyLost = false;
   source->text = nullptr;
   source->textSize = 0;
   source->position = 0;

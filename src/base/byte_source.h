@@ -16,6 +16,8 @@ struct ByteSource {
   // What was read from a file that cannot be read twice (a pipe, a device): kept in a scratch
   // file for ReadSourceAt. -1 until needed.
   int copy = -1;
+  // The scratch file could not be made or written: the input cannot be read again.
+  bool copyLost = false;
   const char* text = nullptr;
   size_t textSize = 0;
   uint64_t position = 0;  // bytes handed out by ReadSource so far
@@ -39,12 +41,16 @@ void SourceFromText(std::string_view text, ByteSource* source);
 
 bool SourceIsOpen(const ByteSource& source);
 
-// Hands out the next bytes, up to `capacity`; *got is 0 at the end. False on a read error, or
-// when the copy of a file that cannot be read twice cannot be written.
+// Hands out the next bytes, up to `capacity`; *got is 0 at the end. False on a read error. The
+// bytes of a file that cannot be read twice are kept in a scratch file as they are handed out;
+// when that file cannot be made or written, reading goes on and SourceReadsAgain turns false.
 bool ReadSource(ByteSource* source, char* buffer, size_t capacity, size_t* got);
 
+// True unless the source is a file that cannot be read twice whose scratch file was lost.
+bool SourceReadsAgain(const ByteSource& source);
+
 // Reads again bytes that ReadSource handed out, from `offset` on; fewer than `capacity` only
-// past the last byte handed out. False on a read error.
+// past the last byte handed out. False on a read error, and when !SourceReadsAgain.
 bool ReadSourceAt(ByteSource* source, uint64_t offset, char* buffer, size_t capacity, size_t* got);
 
 // True unless the input file was changed since it was opened (its size, modification or change

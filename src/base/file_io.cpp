@@ -284,4 +284,15 @@ int OpenScratchFile() {
 #endif
 }
 
+std::string ScratchDirectory() {
+#if defined(_WIN32)
+  char directory[MAX_PATH + 1];
+  DWORD length = GetTempPathA(sizeof directory, directory);
+  return length == 0 || length > MAX_PATH ? std::string() : std::string(directory, length);
+#else
+  const char* directory = std::getenv("TMPDIR");
+  return directory == nullptr || *directory == '\0' ? "/tmp" : directory;
+#endif
+}
+
 }  // namespace sumwright

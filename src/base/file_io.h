@@ -64,4 +64,8 @@ bool SameContents(const FileIdentity& first, const FileIdentity& second);
 // that is impossible.
 int OpenScratchFile();
 
+// The directory for temporary files where OpenScratchFile makes its file, for messages:
+// $TMPDIR, else /tmp (POSIX); what GetTempPath names (Windows).
+std::string ScratchDirectory();
+
 }  // namespace sumwright

@@ -33,8 +33,9 @@ void FeedCrc(const ScanBatch& batch, CrcEngine* engine);
 // Called after the last batch: stores the CRC in *crc. Each range address contributes one byte,
 // lowest address first: what the earliest record in the file holds there, or 0xFF for an
 // address no record holds. If some record broke the ascending order, `source` (scanned in
-// `format`) is read again so the bytes can be fed sorted; if it no longer reads the same, the
-// process ends with internal error (2, 44).
+// `format`) is read again so the bytes can be fed sorted (ComputeOutOfOrder): false after L3300
+// when it cannot be, and the process ends with internal error (2, 44) when it no longer reads the
+// same.
 bool Compute(CrcEngine* engine, ByteSource* source, FileFormat format, uint32_t* crc);
 
 }  // namespace sumwright

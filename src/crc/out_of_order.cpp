@@ -23,6 +23,7 @@
 #include <memory>
 #include <new>
 
+#include "base/file_io.h"
 #include "base/interrupt.h"
 #include "base/messages.h"
 #include "crc/data_record.h"
@@ -219,6 +220,11 @@ bool ComputeFor(ByteSource* source, CrcAlgorithm algorithm, const std::vector<Ad
 bool ComputeOutOfOrder(ByteSource* source, FileFormat format, CrcAlgorithm algorithm,
                        const std::vector<AddressRange>& ranges, uint64_t dataRecords,
                        uint32_t* crc) {
+  if (!SourceReadsAgain(*source)) {
+    // A pipe's bytes were to be kept in a scratch file, which could not be made or written.
+    Message(kL3300CannotOpenFile, ScratchDirectory().c_str());
+    return false;
+  }
   if (format == IntelHex) {
     return ComputeFor<IntelHexLine>(source, algorithm, ranges, dataRecords, crc);
   }

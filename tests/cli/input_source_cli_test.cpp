@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "support/cli_run.h"
+#include "support/expected_messages.h"
 #include "support/temp_dir.h"
 
 #if !defined(_WIN32)
@@ -82,6 +83,33 @@ TEST(CliInputSource, PipeGivesTheOutputOfTheFile) {
     EXPECT_EQ(fileRun.messages, pipeRun.messages);
     EXPECT_TRUE(expected == OutputOf(dir, pipeRun)) << "Intel HEX " << intelHex;
     EXPECT_EQ("app\n", dir.Listing());
+  }
+}
+
+TEST(CliInputSource, PipeWithoutAScratchFileFailsOnlyWhenItIsReadAgain) {
+  if (RunsWindowsProgram()) {
+    return;
+  }
+  // No scratch file can be made in a missing directory: records that ascend need none, records
+  // that do not are refused with the directory's name.
+  const std::string ascending = ":0B000000313233343536373839FFFF1A\n:00000001FF\n";
+  for (bool inOrder : {true, false}) {
+    TempDir dir;
+    dir.Write("app", inOrder ? ascending : DescendingBlocks(true));
+    CliSetup pipe;
+    pipe.pipedInput = "app";
+    pipe.before = "export TMPDIR=" + ShellWord(dir.Path("missing"));
+    const std::vector<std::string> arguments = {"/dev/stdin", "-crc=100=0-8", "-output=out"};
+    CliRun run = RunSumwright(dir, arguments, pipe);
+    if (inOrder) {
+      // D64E: the published CRC-16/GENIBUS check value of "123456789".
+      EXPECT_EQ(Banner() + L0500(0x100) + kCompletedEnd, run.messages);
+      EXPECT_EQ(":0B000000313233343536373839FFFF1A\n:02010000D64ED9\n:00000001FF\n",
+                dir.Read("out"));
+    } else {
+      EXPECT_EQ(Banner() + L3300(dir.Path("missing")) + kAbortEnd, run.messages);
+      EXPECT_EQ("app\n", dir.Listing());
+    }
   }
 }
 
