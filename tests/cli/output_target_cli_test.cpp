@@ -104,6 +104,12 @@ TEST(CliOutputStream, FifoIsWrittenIntoOnlyWhenItHasAReader) {
   }
 }
 
+// A /dev of the run's own (a private mount namespace), with no device in it unless `commands`
+// make one.
+std::string PrivateDev(const std::string& commands) {
+  return "unshare -m sh -c 'mount -t tmpfs tmpfs /dev " + commands + " && exec \"$0\" \"$@\"'";
+}
+
 TEST(CliOutputStream, DescriptorNamesAreWrittenIntoAsTheyStand) {
   int socketEnds[2];
   ASSERT_EQ(0, socketpair(AF_UNIX, SOCK_STREAM, 0, socketEnds));
@@ -196,6 +202,43 @@ TEST(CliPosixOutput, DevicesAreWrittenIntoOrRefusedButNeverReplaced) {
         "/dev/stdout symbolic link\n/dev/stderr symbolic link\n",
         dir.Read("dev.txt"));
     EXPECT_EQ("app.hex\ndev.txt\n", dir.Listing());
+  }
+}
+
+// Started without some standard streams, the program opens the null device in their place before
+// anything else, so that no file it opens takes one of them: the FIFO gets the output only, or
+// nothing. Without a null device it ends at once.
+TEST(CliPosixOutput, ClosedStandardStreamsNeverReachTheOutput) {
+  struct Case {
+    const char* redirects;
+    const char* range;
+    std::string wrapper;
+    int status;
+    const char* received;
+  };
+  const Case cases[] = {
+      {"1>&- 2>&-", "-crc=1F=0-1E", "", 1, ""},  // L3315, printed nowhere
+      {"0<&- 2>&-", "-crc=FFFE=0-FFFD", "", 0, kWithCrc},
+      {"1>&-", "-crc=FFFE=0-FFFD", PrivateDev(""), 1, ""},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.redirects);
+    if (!c.wrapper.empty() && geteuid() != 0) {
+      continue;  // a private /dev needs root
+    }
+    TempDir dir;
+    dir.Write("app.hex", kSample);
+    ASSERT_EQ(0, mkfifo(dir.Path("f.hex").c_str(), 0644));
+    int reader = open(dir.Path("f.hex").c_str(), O_RDONLY | O_NONBLOCK);
+    CliSetup setup;
+    setup.wrapper = c.wrapper;
+    setup.redirects = c.redirects;
+    CliRun run = RunSumwright(dir, {"app.hex", c.range, "-output=f.hex"}, setup);
+    EXPECT_EQ(c.status, run.status);
+    EXPECT_EQ("", run.messages);
+    EXPECT_EQ(c.received, ReadAvailable(reader));
+    close(reader);
+    EXPECT_EQ("app.hex\nf.hex\n", dir.Listing());
   }
 }
 

@@ -1,0 +1,32 @@
+// The standard streams made safe to write to before anything else is opened.
+#include "base/standard_streams.h"
+
+#if !defined(_WIN32)
+#include <fcntl.h>
+#include <unistd.h>
+
+#include <cerrno>
+#endif
+
+namespace sumwright {
+
+bool OpenClosedStandardStreams() {
+#if !defined(_WIN32)
+  for (int descriptor = 0; descriptor <= 2; ++descriptor) {
+    if (fcntl(descriptor, F_GETFD) >= 0 || errno != EBADF) {
+      continue;
+    }
+    // The lowest free descriptor: this one, since those below it are open.
+    int null = open("/dev/null", (descriptor == 0 ? O_RDONLY : O_WRONLY) | O_NOCTTY);
+    if (null != descriptor) {
+      if (null >= 0) {
+        close(null);
+      }
+      return false;
+    }
+  }
+#endif
+  return true;
+}
+
+}  // namespace sumwright
