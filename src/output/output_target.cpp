@@ -10,6 +10,7 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <initializer_list>
 
 #include "base/file_io.h"
 #include "base/interrupt.h"
@@ -47,13 +48,44 @@ bool ReadLink(const std::string& link, std::string* target) {
   return false;
 }
 
+bool SameFile(const struct stat& first, const struct stat& second) {
+  return first.st_dev == second.st_dev && first.st_ino == second.st_ino;
+}
+
+// True for the directory that lists the process's own descriptors (/proc/self/fd, or that of the
+// calling thread), however it is named.
+bool IsOwnDescriptorDirectory(const std::string& directory) {
+  struct stat there;
+  if (stat(directory.empty() ? "." : directory.c_str(), &there) != 0) {
+    return false;
+  }
+  for (const char* own : {"/proc/self/fd", "/proc/thread-self/fd"}) {
+    struct stat status;
+    if (stat(own, &status) == 0 && SameFile(status, there)) {
+      return true;
+    }
+  }
+  return false;
+}
+
 // The name that `name` leads to through symbolic links, the way the kernel follows them: a
 // relative link target is taken from the link's own directory. The last name may not exist.
-// *followed tells whether any link was followed.
-bool FollowLinks(const std::string& name, std::string* path, bool* followed) {
+// *followed tells whether any link was followed. Where the way reaches an entry of the process's
+// own descriptor directory, it stops there with that descriptor's number in *descriptor (-1
+// otherwise): whatever the descriptor is open on, such an entry stands for the descriptor.
+bool FollowLinks(const std::string& name, std::string* path, bool* followed, int* descriptor) {
   std::string current = name;
   *followed = false;
+  *descriptor = -1;
   for (int hops = 0;; ++hops) {
+    std::string directory;
+    std::string last;
+    if (SplitPath(current, &directory, &last) && DescriptorName("/dev/fd/" + last, descriptor)) {
+      if (IsOwnDescriptorDirectory(directory)) {
+        break;
+      }
+      *descriptor = -1;
+    }
     struct stat status;
     if (lstat(current.c_str(), &status) != 0) {
       if (errno != ENOENT) {
@@ -69,17 +101,10 @@ bool FollowLinks(const std::string& name, std::string* path, bool* followed) {
       return false;
     }
     *followed = true;
-    size_t slash = current.find_last_of('/');
-    current = target[0] == '/' || slash == std::string::npos
-                  ? target
-                  : current.substr(0, slash + 1) + target;
+    current = target[0] == '/' ? target : directory + target;
   }
   *path = current;
   return true;
-}
-
-bool SameFile(const struct stat& first, const struct stat& second) {
-  return first.st_dev == second.st_dev && first.st_ino == second.st_ino;
 }
 
 // The file of that name in the target's directory, the name itself when it is a link.
@@ -101,6 +126,17 @@ void CarryOverAttributes(const OutputTarget& target, int descriptor) {
   fchmod(descriptor, permissions);
 }
 
+// A descriptor of the process: a stream written into, if it is open for writing.
+bool UseOwnDescriptor(int descriptor, OutputTarget* target) {
+  int flags = fcntl(descriptor, F_GETFL);
+  if (flags < 0 || ((flags & O_ACCMODE) != O_WRONLY && (flags & O_ACCMODE) != O_RDWR)) {
+    return false;
+  }
+  target->kind = OutputStream;
+  target->stream = descriptor;
+  return true;
+}
+
 }  // namespace
 
 bool FindOutputTarget(const std::string& name, OutputTarget* target) {
@@ -109,15 +145,17 @@ bool FindOutputTarget(const std::string& name, OutputTarget* target) {
   if (!UsableFileName(name)) {
     return false;
   }
+  // A name of a descriptor as it stands, or one that leads to the process's own descriptor
+  // directory (//dev/stdout, /dev/fd/./1, /proc/<pid>/fd/1, a link to /proc/self/fd/1): the
+  // descriptor, whatever it is open on, never a file renamed over.
   int descriptor = -1;
   if (DescriptorName(name, &descriptor)) {
-    int flags = fcntl(descriptor, F_GETFL);
-    if (flags < 0 || ((flags & O_ACCMODE) != O_WRONLY && (flags & O_ACCMODE) != O_RDWR)) {
-      return false;
-    }
-    target->kind = OutputStream;
-    target->stream = descriptor;
-    return true;
+    return UseOwnDescriptor(descriptor, target);
+  }
+  std::string path;
+  bool followed = FollowLinks(name, &path, &target->throughLink, &descriptor);
+  if (followed && descriptor >= 0) {
+    return UseOwnDescriptor(descriptor, target);
   }
   // Opened for writing, as the kernel allows it: it follows links only where the system's rules
   // let it, and refuses files this user may not write. O_NONBLOCK: a FIFO without a reader
@@ -149,9 +187,7 @@ bool FindOutputTarget(const std::string& name, OutputTarget* target) {
     target->owner = static_cast<uint32_t>(reached.st_uid);
     target->group = static_cast<uint32_t>(reached.st_gid);
   }
-  std::string path;
-  if (!FollowLinks(name, &path, &target->throughLink) ||
-      !SplitPath(path, &target->directory, &target->fileName)) {
+  if (!followed || !SplitPath(path, &target->directory, &target->fileName)) {
     return false;
   }
   target->directoryDescriptor =

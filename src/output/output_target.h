@@ -15,8 +15,10 @@ enum OutputKind {
   // too): replaced by a rename, keeping its permission bits, owner and group where possible.
   ReplacedOutputFile,
   // Written into, never replaced: a name of one of the process's own descriptors (/dev/stdout,
-  // /dev/stderr, /dev/fd/N, /proc/self/fd/N), a character device or a FIFO (POSIX), a character
-  // device or a pipe (Windows: NUL, CON, COMn, named pipes).
+  // /dev/stderr, /dev/fd/N, /proc/self/fd/N, or on POSIX any name that leads through symbolic
+  // links and directories to an entry of the process's own descriptor directory, such as
+  // //dev/stdout, /dev/fd/./1 or /proc/<pid>/fd/1), a character device or a FIFO (POSIX), a
+  // character device or a pipe (Windows: NUL, CON, COMn, named pipes).
   OutputStream,
 };
 

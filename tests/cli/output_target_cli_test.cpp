@@ -110,16 +110,20 @@ std::string PrivateDev(const std::string& commands) {
   return "unshare -m sh -c 'mount -t tmpfs tmpfs /dev " + commands + " && exec \"$0\" \"$@\"'";
 }
 
-TEST(CliOutputStream, DescriptorNamesAreWrittenIntoAsTheyStand) {
+TEST(CliOutputStream, NamesThatLeadToADescriptorAreWrittenIntoIt) {
   int socketEnds[2];
   ASSERT_EQ(0, socketpair(AF_UNIX, SOCK_STREAM, 0, socketEnds));
   struct Case {
     const char* what;
-    const char* output;
+    const char* output;  // "": /proc/<the program's own process number>/fd/1
     std::string redirects;
     const char* received;  // what the descriptor's other end gets, or "refused"
     bool posixOnly;
+    std::string wrapper = "";  // a private /dev needs root
   };
+  // Other names that lead to a descriptor stand for it too: /dev/out links to /proc/self/fd/1.
+  const std::string dev = PrivateDev(
+      "&& ln -s /proc/self/fd /dev/fd && ln -s fd/1 /dev/stdout && ln -s /proc/self/fd/1 /dev/out");
   const Case cases[] = {
       {"standard output opened for appending", "/proc/self/fd/1", ">>out.hex", "appended", false},
       {"standard output on a socket", "/dev/fd/1", "1>&" + std::to_string(socketEnds[1]), "socket",
@@ -127,10 +131,16 @@ TEST(CliOutputStream, DescriptorNamesAreWrittenIntoAsTheyStand) {
       // Windows names only its standard handles so.
       {"another descriptor", "/dev/fd/5", "5>out.hex", "written", true},
       {"a descriptor open for reading only", "/dev/fd/0", "", "refused", true},
+      {"//dev/stdout", "//dev/stdout", ">>out.hex", "appended", true, dev},
+      {"/dev/fd/./1", "/dev/fd/./1", ">>out.hex", "appended", true, dev},
+      {"a link to /proc/self/fd/1", "/dev/out", ">>out.hex", "appended", true, dev},
+      {"/proc/<pid>/fd/1", "", ">>out.hex", "appended", true,
+       "sh -c 'exec \"$0\" \"$@\" -output=/proc/$$/fd/1'"},
+      {"/dev/fd/./0", "/dev/fd/./0", "<out.hex", "refused", true, dev},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.what);
-    if (c.posixOnly && RunsWindowsProgram()) {
+    if ((c.posixOnly && RunsWindowsProgram()) || (c.wrapper == dev && geteuid() != 0)) {
       continue;
     }
     TempDir dir;
@@ -138,7 +148,12 @@ TEST(CliOutputStream, DescriptorNamesAreWrittenIntoAsTheyStand) {
     dir.Write("out.hex", kOld);
     CliSetup setup;
     setup.redirects = c.redirects;
-    CliRun run = RunSumwright(dir, Arguments(c.output), setup);
+    setup.wrapper = c.wrapper;
+    std::vector<std::string> arguments = Arguments(c.output);
+    if (*c.output == '\0') {
+      arguments.pop_back();
+    }
+    CliRun run = RunSumwright(dir, arguments, setup);
     std::string received = c.received;
     if (received == "refused") {
       ExpectRefused(run, c.output);
