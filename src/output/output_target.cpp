@@ -137,6 +137,33 @@ bool UseOwnDescriptor(int descriptor, OutputTarget* target) {
   return true;
 }
 
+// Through the kernel again, now, creating nothing: it refuses a link it may not follow, and a
+// link changed since the start of the run leads elsewhere and fails the check. Where the file
+// is missing, the link must lead to that free name in the very directory held.
+bool LinkLeadsToTarget(const OutputTarget& target) {
+  int opened = OpenDescriptor(target.name, O_WRONLY | O_NOCTTY | O_NONBLOCK, 0);
+  int error = errno;
+  struct stat there;
+  bool present = StatInDirectory(target, &there);
+  if (opened >= 0) {
+    struct stat reached;
+    bool regular = fstat(opened, &reached) == 0 && S_ISREG(reached.st_mode);
+    CloseFile(opened);
+    return regular && present && SameFile(reached, there);
+  }
+  std::string path;
+  std::string directory;
+  std::string fileName;
+  bool followed = false;
+  int descriptor = -1;
+  struct stat now;
+  struct stat held;
+  return error == ENOENT && !present && FollowLinks(target.name, &path, &followed, &descriptor) &&
+         descriptor < 0 && SplitPath(path, &directory, &fileName) && fileName == target.fileName &&
+         stat(directory.empty() ? "." : directory.c_str(), &now) == 0 &&
+         fstat(target.directoryDescriptor, &held) == 0 && SameFile(now, held);
+}
+
 }  // namespace
 
 bool FindOutputTarget(const std::string& name, OutputTarget* target) {
@@ -233,21 +260,8 @@ void RemoveTemporaryFile(const OutputTarget& target, const std::string& temporar
 }
 
 bool ReplaceTarget(const OutputTarget& target, const std::string& temporaryName) {
-  if (target.throughLink) {
-    // Through the kernel again, now: it creates a missing target as an open for writing
-    // would, or refuses a link it may not follow. A link changed since the start of the run
-    // leads elsewhere and fails the check.
-    int opened = OpenDescriptor(target.name, O_WRONLY | O_CREAT | O_NOCTTY | O_NONBLOCK, 0666);
-    if (opened < 0) {
-      return false;
-    }
-    struct stat reached;
-    bool regular = fstat(opened, &reached) == 0 && S_ISREG(reached.st_mode);
-    CloseFile(opened);
-    struct stat there;
-    if (!regular || !StatInDirectory(target, &there) || !SameFile(reached, there)) {
-      return false;
-    }
+  if (target.throughLink && !LinkLeadsToTarget(target)) {
+    return false;
   }
   return renameat(target.directoryDescriptor, temporaryName.c_str(), target.directoryDescriptor,
                   target.fileName.c_str()) == 0;

@@ -30,7 +30,8 @@ struct OutputTarget {
   std::string directory;
   std::string fileName;
   // Files: the name led through a symbolic link. The rename then replaces the file that an open
-  // for writing of the name reaches at that moment, and nothing else.
+  // for writing of the name reaches at that moment, or makes the file the link leads to then,
+  // and nothing else.
   bool throughLink = false;
   // Replaced files: the attributes that the new file takes over.
   uint32_t permissions = 0;
@@ -66,10 +67,11 @@ int CreateTemporaryFile(const OutputTarget& target, std::string* temporaryName);
 // Removes the temporary file of that name from the target's directory.
 void RemoveTemporaryFile(const OutputTarget& target, const std::string& temporaryName);
 
-// Renames the closed temporary file over the target's file name. Through a symbolic link, first
-// opens the output name for writing (creating its target when it is missing) and requires that
-// the rename replaces the very file that open reached. False when that or the rename fails;
-// the temporary file is left for the caller to remove.
+// Renames the closed temporary file over the target's file name. Through a symbolic link it
+// first requires that the link still leads there, without creating anything: an open for writing
+// of the output name must reach the very file that the rename replaces, or, where that file is
+// missing, the link must lead to that name in that directory. False when that or the rename
+// fails; the temporary file is left for the caller to remove.
 bool ReplaceTarget(const OutputTarget& target, const std::string& temporaryName);
 
 // Writes `length` bytes into a stream target. False when the system takes fewer or fails.

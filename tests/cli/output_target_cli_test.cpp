@@ -257,6 +257,31 @@ TEST(CliPosixOutput, ClosedStandardStreamsNeverReachTheOutput) {
   }
 }
 
+// A link to a missing file, pointed elsewhere while the run reads its input: the run fails, and
+// nothing is made where the link points now.
+TEST(CliPosixOutput, LinkPointedElsewhereDuringTheRunGetsNothing) {
+  TempDir dir;
+  ASSERT_EQ(0, mkfifo(dir.Path("in.hex").c_str(), 0644));
+  ASSERT_EQ(0, symlink("missing1.hex", dir.Path("l.hex").c_str()));
+  // Not inherited by the program, which must see the input end.
+  int feed = open(dir.Path("in.hex").c_str(), O_RDWR | O_CLOEXEC);
+  CliProcess process = StartSumwright(dir, {"in.hex", "-crc=FFFE=0-FFFD", "-output=l.hex"});
+  // Given its first line, the program looks at the output name, then waits for more input.
+  const size_t first = std::string(kSample).find('\n') + 1;
+  ASSERT_EQ(static_cast<ssize_t>(first), write(feed, kSample, first));
+  EXPECT_TRUE(WaitFor(
+      [&] { return ProcessName(process.pid) == "sumwright" && ProcessState(process.pid) == "S"; }));
+  ASSERT_EQ(0, unlink(dir.Path("l.hex").c_str()));
+  ASSERT_EQ(0, symlink("missing2.hex", dir.Path("l.hex").c_str()));
+  const size_t rest = sizeof kSample - 1 - first;
+  ASSERT_EQ(static_cast<ssize_t>(rest), write(feed, kSample + first, rest));
+  close(feed);
+  CliRun run = FinishSumwright(&process, 10);
+  ExpectRefused(run, "l.hex");
+  EXPECT_EQ("in.hex\nl.hex\n", dir.Listing());
+  EXPECT_EQ("missing2.hex", LinkTarget(dir.Path("l.hex")));
+}
+
 TEST(CliOutputStream, NulIsTheNullDeviceOnWindowsOnly) {
   TempDir dir;
   dir.Write("app.hex", kSample);

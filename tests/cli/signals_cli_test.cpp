@@ -4,7 +4,6 @@
 #include <signal.h>
 #include <unistd.h>
 
-#include <fstream>
 #include <regex>
 #include <string>
 
@@ -19,34 +18,6 @@ constexpr char kFirstLines[] =
     ":10000000000102030405060708090A0B0C0D0E0F78\n"
     ":10001000101112131415161718191A1B1C1D1E1F68\n";
 constexpr char kOld[] = "previous output\n";
-
-// The state letter of a process ("S" while it waits in a system call), "" once it is gone.
-std::string ProcessState(pid_t pid) {
-  std::ifstream status("/proc/" + std::to_string(pid) + "/stat");
-  std::string text;
-  std::getline(status, text);
-  size_t close = text.rfind(')');
-  return close == std::string::npos || close + 2 >= text.size() ? "" : text.substr(close + 2, 1);
-}
-
-std::string ProcessName(pid_t pid) {
-  std::ifstream name("/proc/" + std::to_string(pid) + "/comm");
-  std::string text;
-  std::getline(name, text);
-  return text;
-}
-
-// Waits up to `seconds` for `done`; false when it never came.
-template <typename Condition>
-bool WaitFor(Condition done, int seconds = 10) {
-  for (int i = 0; i < seconds * 100; ++i) {
-    if (done()) {
-      return true;
-    }
-    usleep(10000);
-  }
-  return false;
-}
 
 TEST(CliPosixSignals, RequestToEndRemovesTheTemporaryFile) {
   if (RunsWindowsProgram()) {

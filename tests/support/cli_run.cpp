@@ -125,6 +125,17 @@ CliRun FinishSumwright(CliProcess* process, int timeoutSeconds) {
   return run;
 }
 
+std::string ProcessState(pid_t pid) {
+  std::string text = ReadFile("/proc/" + std::to_string(pid) + "/stat");
+  size_t close = text.rfind(')');
+  return close == std::string::npos || close + 2 >= text.size() ? "" : text.substr(close + 2, 1);
+}
+
+std::string ProcessName(pid_t pid) {
+  std::string text = ReadFile("/proc/" + std::to_string(pid) + "/comm");
+  return text.substr(0, text.find('\n'));
+}
+
 bool RunsWindowsProgram() {
   std::string exe = Environment("SUMWRIGHT_EXE", SUMWRIGHT_DEFAULT_EXE);
   return exe.size() >= 4 && exe.compare(exe.size() - 4, 4, ".exe") == 0;

@@ -2,6 +2,7 @@
 #pragma once
 
 #include <sys/types.h>
+#include <unistd.h>
 
 #include <string>
 #include <vector>
@@ -43,6 +44,23 @@ CliProcess StartSumwright(const TempDir& dir, const std::vector<std::string>& ar
 // Waits for the run to end and collects what it printed. With `timeoutSeconds`, a program that
 // has not ended by then is killed, and the status is -1.
 CliRun FinishSumwright(CliProcess* process, int timeoutSeconds = 0);
+
+// The state letter of a process ("S" while it waits in a system call), "" once it is gone, and
+// its name.
+std::string ProcessState(pid_t pid);
+std::string ProcessName(pid_t pid);
+
+// Waits up to `seconds` for `done`; false when it never came.
+template <typename Condition>
+bool WaitFor(Condition done, int seconds = 10) {
+  for (int i = 0; i < seconds * 100; ++i) {
+    if (done()) {
+      return true;
+    }
+    usleep(10000);
+  }
+  return false;
+}
 
 // True when the program under test is the Windows one ($SUMWRIGHT_EXE ends in ".exe").
 bool RunsWindowsProgram();
