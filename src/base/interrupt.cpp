@@ -1,7 +1,9 @@
-// The Ctrl+C flag, its handler and the poll that turns it into message L3410.
+// The Ctrl+C flag, its handler and the poll that turns it into message L3410; the handlers of the
+// other signals that end the process.
 #include "base/interrupt.h"
 
 #include <cstdio>
+#include <initializer_list>
 
 #include "base/messages.h"
 #include "base/process_exit.h"
@@ -81,6 +83,27 @@ void HandleSignal(int signalNumber, bool keepInheritedIgnore) {
   sigaction(signalNumber, &action, nullptr);
 }
 
+// Removes what the run made, then lets the signal end the process as it would have: raised again
+// with its default action, it arrives as soon as this handler returns (it is held back until
+// then). Async-signal-safe.
+void OnEndingSignal(int signalNumber) {
+  RunExitCleanup();
+  signal(signalNumber, SIG_DFL);
+  raise(signalNumber);
+}
+
+void HandleEndingSignal(int signalNumber) {
+  struct sigaction previous {};
+  if (sigaction(signalNumber, nullptr, &previous) != 0 || previous.sa_handler == SIG_IGN) {
+    return;
+  }
+  struct sigaction action {};
+  action.sa_handler = OnEndingSignal;
+  // No other signal cuts the cleanup short.
+  sigfillset(&action.sa_mask);
+  sigaction(signalNumber, &action, nullptr);
+}
+
 void IgnoreSignal(int signalNumber) {
   struct sigaction action {};
   action.sa_handler = SIG_IGN;
@@ -105,6 +128,35 @@ void InstallInterruptHandler() {
   HandleSignal(SIGHUP, true);
   IgnoreSignal(SIGPIPE);
   IgnoreSignal(SIGXFSZ);
+  for (int signalNumber : {SIGQUIT, SIGALRM, SIGUSR1, SIGUSR2, SIGXCPU, SIGVTALRM, SIGPROF}) {
+    HandleEndingSignal(signalNumber);
+  }
+#if defined(__linux__)
+  // Elsewhere SIGIO is discarded by default, and SIGPWR and the real-time signals may not exist.
+  for (int signalNumber : {SIGIO, SIGPWR}) {
+    HandleEndingSignal(signalNumber);
+  }
+#if defined(SIGSTKFLT)
+  HandleEndingSignal(SIGSTKFLT);
+#endif
+  for (int signalNumber = SIGRTMIN; signalNumber <= SIGRTMAX; ++signalNumber) {
+    HandleEndingSignal(signalNumber);
+  }
+#endif
+#endif
+}
+
+SignalHold::SignalHold() {
+#if !defined(_WIN32)
+  sigset_t all;
+  sigfillset(&all);
+  pthread_sigmask(SIG_BLOCK, &all, &previous);
+#endif
+}
+
+SignalHold::~SignalHold() {
+#if !defined(_WIN32)
+  pthread_sigmask(SIG_SETMASK, &previous, nullptr);
 #endif
 }
 

@@ -1,7 +1,12 @@
-// The Ctrl+C flag, its handler and the poll that turns it into message L3410.
+// The Ctrl+C flag, its handler and the poll that turns it into message L3410; the handlers of the
+// other signals that end the process.
 #pragma once
 
 #include <atomic>
+
+#if !defined(_WIN32)
+#include <signal.h>
+#endif
 
 namespace sumwright {
 
@@ -19,6 +24,12 @@ void SetInterrupt(int value);
 //   nohup does). Without SA_RESTART, so that a blocked open, read or write returns EINTR and
 //   polls. SIGPIPE and SIGXFSZ are ignored: a closed pipe or a file-size limit then fails the
 //   write that met it, and the caller reports that.
+//   Every other signal whose default action ends the process and that another process can send
+//   (SIGQUIT, SIGALRM, SIGUSR1, SIGUSR2, SIGXCPU, SIGVTALRM, SIGPROF, SIGIO, SIGPWR, SIGSTKFLT
+//   and the real-time signals on Linux), unless it was ignored when the process started: its
+//   handler runs the exit cleanup (process_exit.h) and ends the process by that same signal, its
+//   default action restored, so that a caller still sees how the process died. Faults (SIGSEGV,
+//   SIGBUS, SIGILL, SIGFPE, SIGSYS, SIGTRAP, SIGABRT) keep their default action and run nothing.
 // - Windows: the console control handler for Ctrl+C and Ctrl+Break, and for the close, logoff
 //   and shutdown events, after which the system ends the process as soon as the handler returns:
 //   for those the handler waits until the main thread has ended the process. Each event also
@@ -34,5 +45,18 @@ void PollInterrupt();
 // Makes PollInterrupt do nothing on the calling thread, so that code shared with the main thread
 // (the output's write loops) cannot end the process from a second thread.
 void LeavePollsToMainThread();
+
+// While it lives, holds back every signal that can be held on the calling thread (POSIX; nothing
+// on Windows), and lets them come when it ends. Wraps a file's creation and the record of its
+// name for the exit cleanup, so that a signal finds either both or neither.
+struct SignalHold {
+  SignalHold();
+  ~SignalHold();
+  SignalHold(const SignalHold&) = delete;
+  SignalHold& operator=(const SignalHold&) = delete;
+#if !defined(_WIN32)
+  sigset_t previous;
+#endif
+};
 
 }  // namespace sumwright

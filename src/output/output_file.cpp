@@ -26,14 +26,16 @@ constexpr size_t kBufferSize = size_t{256} << 10;
 constexpr size_t kDirectWrite = size_t{64} << 10;
 
 // The file whose removal a process end must take care of; one output is written at a time.
-OutputFile* activeFile = nullptr;
+std::atomic<OutputFile*> activeFile{nullptr};
 
-// Runs at a process end, which only the main thread starts, maybe while the second thread is
-// still writing: the temporary file's name goes, its descriptor stays open until the process is
-// gone.
+// Runs at a process end, which only the main thread starts or receives as a signal, maybe while
+// the second thread is still writing: the temporary file's name goes, its descriptor stays open
+// until the process is gone. Async-signal-safe (POSIX): it reads the name, which the main thread
+// changes only while it holds signals back, and removes it by unlinkat.
 void RemoveActiveFile() {
-  if (activeFile != nullptr && !activeFile->temporaryName.empty()) {
-    RemoveTemporaryFile(activeFile->target, activeFile->temporaryName);
+  OutputFile* file = activeFile.load();
+  if (file != nullptr && !file->temporaryName.empty()) {
+    RemoveTemporaryFile(file->target, file->temporaryName);
   }
 }
 
@@ -47,12 +49,20 @@ bool OutputFile::Create(const std::string& name) {
   if (!FindOutputTarget(name, &target)) {
     return false;
   }
-  if (target.kind == OutputStream) {
-    descriptor = OpenScratchFile();
-  } else {
-    // Beside the file it replaces, in the same file system, so that the rename cannot turn
-    // into a copy.
-    descriptor = CreateTemporaryFile(target, &temporaryName);
+  {
+    // A signal finds the file's name and its removal registered, or neither.
+    SignalHold hold;
+    if (target.kind == OutputStream) {
+      descriptor = OpenScratchFile();
+    } else {
+      // Beside the file it replaces, in the same file system, so that the rename cannot turn
+      // into a copy.
+      descriptor = CreateTemporaryFile(target, &temporaryName);
+    }
+    if (descriptor >= 0) {
+      activeFile = this;
+      SetExitCleanup(RemoveActiveFile);
+    }
   }
   if (descriptor < 0) {
     CloseOutputTarget(&target);
@@ -60,8 +70,6 @@ bool OutputFile::Create(const std::string& name) {
   }
   used = 0;
   flushed = 0;
-  activeFile = this;
-  SetExitCleanup(RemoveActiveFile);
   if (buffer == nullptr) {
     buffer.reset(new (std::nothrow) char[kBufferSize]);
     if (buffer == nullptr) {
@@ -233,11 +241,15 @@ bool OutputFile::Commit() {
     WriteFailed(this);
   }
   ReportFailure();
-  bool renamed = ReplaceTarget(target, temporaryName);
-  if (!renamed) {
-    RemoveTemporaryFile(target, temporaryName);
+  bool renamed = false;
+  {
+    SignalHold hold;
+    renamed = ReplaceTarget(target, temporaryName);
+    if (!renamed) {
+      RemoveTemporaryFile(target, temporaryName);
+    }
+    temporaryName.clear();
   }
-  temporaryName.clear();
   CloseOutputTarget(&target);
   ForgetActiveFile(this);
   return renamed;
@@ -249,6 +261,7 @@ void OutputFile::Discard() {
     descriptor = -1;
   }
   if (!temporaryName.empty()) {
+    SignalHold hold;
     RemoveTemporaryFile(target, temporaryName);
     temporaryName.clear();
   }

@@ -32,7 +32,8 @@ struct OutputFile {
 
   // Finds out what `name` stands for (FindOutputTarget) and creates a new, empty temporary file
   // in the directory of the file it names, or a scratch file for a stream, and registers its
-  // removal for a process end in between (Ctrl+C, a request to end, internal error). False,
+  // removal for a process end in between (Ctrl+C, a request to end, another signal that ends the
+  // process, internal error). False,
   // with nothing created and nothing printed, when that is impossible (the directory does not
   // exist, the file may not be written, a FIFO has no reader, a block device).
   bool Create(const std::string& name);

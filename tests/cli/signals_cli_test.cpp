@@ -4,8 +4,10 @@
 #include <signal.h>
 #include <unistd.h>
 
+#include <cstring>
 #include <regex>
 #include <string>
+#include <vector>
 
 #include "support/cli_run.h"
 #include "support/expected_messages.h"
@@ -19,24 +21,29 @@ constexpr char kFirstLines[] =
     ":10001000101112131415161718191A1B1C1D1E1F68\n";
 constexpr char kOld[] = "previous output\n";
 
-TEST(CliPosixSignals, RequestToEndRemovesTheTemporaryFile) {
+TEST(CliPosixSignals, SignalThatEndsTheRunLeavesNoTemporaryFile) {
   if (RunsWindowsProgram()) {
     GTEST_SKIP() << "Windows has no such signals; its console events cannot be sent under Wine";
   }
+  enum Ending { Reported, SameSignal, Killed };
   struct Case {
-    const char* what;
+    std::string what;
     int signal;
     bool reading;  // the program waits in reading its input (its temporary file exists),
                    // else in opening it (a FIFO without a writer)
-    bool caught;   // else the signal cannot be caught and the temporary file stays
+    Ending ending;
   };
-  const Case cases[] = {
-      {"SIGTERM while reading", SIGTERM, true, true},
-      {"SIGHUP while reading", SIGHUP, true, true},
-      {"SIGINT while reading", SIGINT, true, true},
-      {"SIGTERM while opening the input", SIGTERM, false, true},
-      {"SIGKILL while reading", SIGKILL, true, false},
+  std::vector<Case> cases = {
+      {"SIGTERM while reading", SIGTERM, true, Reported},
+      {"SIGHUP while reading", SIGHUP, true, Reported},
+      {"SIGINT while reading", SIGINT, true, Reported},
+      {"SIGTERM while opening the input", SIGTERM, false, Reported},
+      {"SIGKILL while reading", SIGKILL, true, Killed},
   };
+  for (int signal : {SIGQUIT, SIGALRM, SIGUSR1, SIGUSR2, SIGXCPU, SIGVTALRM, SIGPROF, SIGPWR, SIGIO,
+                     SIGSTKFLT, SIGRTMIN, SIGRTMAX}) {
+    cases.push_back({strsignal(signal), signal, true, SameSignal});
+  }
   for (const Case& c : cases) {
     SCOPED_TRACE(c.what);
     TempDir dir;
@@ -49,39 +56,35 @@ TEST(CliPosixSignals, RequestToEndRemovesTheTemporaryFile) {
     if (c.reading) {
       ASSERT_EQ(static_cast<ssize_t>(sizeof kFirstLines - 1),
                 write(feed, kFirstLines, sizeof kFirstLines - 1));
-      EXPECT_TRUE(WaitFor([&] { return dir.Listing().find(".sumwright-") != std::string::npos; }));
     }
-    // Waiting in the read or the open, not on the way to it.
-    EXPECT_TRUE(WaitFor([&] {
-      return ProcessName(process.pid) == "sumwright" && ProcessState(process.pid) == "S";
-    }));
+    // Waiting in the read (its temporary file made) or the open, not on the way to it.
+    pid_t pid = process.pid;
+    EXPECT_TRUE(
+        WaitFor([&] { return ProcessName(pid) == "sumwright" && ProcessState(pid) == "S"; }));
     usleep(50000);
-    kill(process.pid, c.signal);
-    // A signal that came just before the program began to wait is seen only with the next one.
-    // A program that waits on through every signal is killed by the timeout (status -1).
+    kill(pid, c.signal);
+    // A signal that came just before the program began to wait is seen only with the next
+    // one. A program that waits on through every signal is killed by the timeout (status -1).
     auto ended = [&] {
-      std::string state = ProcessState(process.pid);
+      std::string state = ProcessState(pid);
       return state == "Z" || state.empty();
     };
-    for (int i = 0; c.caught && i < 4 && !WaitFor(ended, 2); ++i) {
-      kill(process.pid, c.signal);
+    for (int i = 0; c.ending != Killed && i < 4 && !WaitFor(ended, 2); ++i) {
+      kill(pid, c.signal);
     }
     CliRun run = FinishSumwright(&process, 10);
     if (feed >= 0) {
       close(feed);
     }
     EXPECT_EQ(kOld, dir.Read("out.hex"));
-    if (c.caught) {
-      EXPECT_EQ(1, run.status);
-      EXPECT_EQ(Banner() + kL3410, run.messages);
-      EXPECT_EQ("in.hex\nout.hex\n", dir.Listing());
-    } else {
-      // What is left says whose it is and that it may be deleted.
-      EXPECT_EQ(128 + SIGKILL, run.status);
-      EXPECT_TRUE(std::regex_match(
-          dir.Listing(), std::regex("\\.sumwright-[0-9a-f]+-1\\.tmp\nin\\.hex\nout\\.hex\n")))
-          << dir.Listing();
-    }
+    EXPECT_EQ(c.ending == Reported ? 1 : 128 + c.signal, run.status);
+    EXPECT_EQ(Banner() + (c.ending == Reported ? kL3410 : ""), run.messages);
+    // SIGKILL cannot be caught: the temporary file stays, and says whose it is and that it may
+    // be deleted.
+    EXPECT_TRUE(std::regex_match(
+        dir.Listing(), std::regex((c.ending == Killed ? "\\.sumwright-[0-9a-f]+-1\\.tmp\n" : "") +
+                                  std::string("in\\.hex\nout\\.hex\n"))))
+        << dir.Listing();
   }
 }
 
