@@ -57,7 +57,7 @@ bool OutputFile::Create(const std::string& name) {
     } else {
       // Beside the file it replaces, in the same file system, so that the rename cannot turn
       // into a copy.
-      descriptor = CreateTemporaryFile(target, &temporaryName);
+      descriptor = CreateTemporaryFile(target, &temporaryName, &naming);
     }
     if (descriptor >= 0) {
       activeFile = this;
@@ -234,6 +234,13 @@ bool OutputFile::Commit() {
     ForgetActiveFile(this);
     return true;
   }
+  // The unnamed file is named only now that it is complete: from here to the rename, a process
+  // end that cannot be caught leaves it behind.
+  bool named = true;
+  if (naming != NamedAtCreation) {
+    SignalHold hold;
+    named = NameTemporaryFile(target, descriptor, naming, &temporaryName);
+  }
   // An error the system reports only now (a full disk, a quota) still fails the output.
   bool closed = CloseFile(descriptor);
   descriptor = -1;
@@ -244,8 +251,8 @@ bool OutputFile::Commit() {
   bool renamed = false;
   {
     SignalHold hold;
-    renamed = ReplaceTarget(target, temporaryName);
-    if (!renamed) {
+    renamed = named && ReplaceTarget(target, temporaryName);
+    if (!renamed && !temporaryName.empty()) {
       RemoveTemporaryFile(target, temporaryName);
     }
     temporaryName.clear();

@@ -16,8 +16,10 @@ namespace sumwright {
 
 struct OutputFile {
   OutputTarget target;
-  std::string temporaryName;  // in target.directory; empty when there is none (any longer)
-  int descriptor = -1;        // the temporary or scratch file being written
+  // In target.directory; empty while the file has none (unnamed until the commit, or removed).
+  std::string temporaryName;
+  TemporaryNaming naming = NamedAtCreation;
+  int descriptor = -1;  // the temporary or scratch file being written
   std::unique_ptr<char[]> buffer;
   size_t used = 0;       // bytes waiting in the buffer
   uint64_t flushed = 0;  // bytes in the file before them
@@ -31,11 +33,11 @@ struct OutputFile {
   ~OutputFile();
 
   // Finds out what `name` stands for (FindOutputTarget) and creates a new, empty temporary file
-  // in the directory of the file it names, or a scratch file for a stream, and registers its
-  // removal for a process end in between (Ctrl+C, a request to end, another signal that ends the
-  // process, internal error). False,
-  // with nothing created and nothing printed, when that is impossible (the directory does not
-  // exist, the file may not be written, a FIFO has no reader, a block device).
+  // in the directory of the file it names (unnamed where the system allows it), or a scratch
+  // file for a stream, and registers its removal for a process end in between (Ctrl+C, a request
+  // to end, another signal that ends the process, internal error). False, with nothing created
+  // and nothing printed, when that is impossible (the directory does not exist, the file may not
+  // be written, a FIFO has no reader, a block device).
   bool Create(const std::string& name);
 
   // Where the next byte written will stand in the file.
@@ -51,10 +53,11 @@ struct OutputFile {
   // written after them. Costs a copy of that rest: for rare corrections only.
   void Splice(uint64_t offset, uint64_t removeLength, const char* bytes, size_t length);
 
-  // Writes out the buffer and closes the file. A file is renamed over the output name (or the
-  // file a symbolic link leads to), replacing it; false when the rename fails (the temporary
-  // file is removed then, an existing file of that name is untouched, nothing is printed). A
-  // stream receives the whole output now; a failed write into it is a failed write.
+  // Writes out the buffer and closes the file. An unnamed file is first linked to a temporary
+  // name. A file is renamed over the output name (or the file a symbolic link leads to),
+  // replacing it; false when the link or the rename fails (the temporary file is removed then,
+  // an existing file of that name is untouched, nothing is printed). A stream receives the whole
+  // output now; a failed write into it is a failed write.
   bool Commit();
 
   // Closes and removes the temporary file; the output name is never touched, nothing is

@@ -10,6 +10,7 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <cstdio>
 #include <initializer_list>
 
 #include "base/file_io.h"
@@ -137,6 +138,25 @@ bool UseOwnDescriptor(int descriptor, OutputTarget* target) {
   return true;
 }
 
+// The temporary file, created exclusively under a new name.
+int CreateNamedFile(const OutputTarget& target, std::string* temporaryName) {
+  for (int attempt = 0; attempt < kNameAttempts; ++attempt) {
+    std::string candidate = TemporaryName();
+    int descriptor = openat(target.directoryDescriptor, candidate.c_str(),
+                            O_RDWR | O_CREAT | O_EXCL | O_NOCTTY, 0666);
+    if (descriptor >= 0) {
+      *temporaryName = candidate;
+      return descriptor;
+    }
+    int error = errno;
+    PollInterrupt();
+    if (error != EEXIST && error != EINTR) {
+      return -1;
+    }
+  }
+  return -1;
+}
+
 // Through the kernel again, now, creating nothing: it refuses a link it may not follow, and a
 // link changed since the start of the run leads elsewhere and fails the check. Where the file
 // is missing, the link must lead to that free name in the very directory held.
@@ -163,6 +183,40 @@ bool LinkLeadsToTarget(const OutputTarget& target) {
          stat(directory.empty() ? "." : directory.c_str(), &now) == 0 &&
          fstat(target.directoryDescriptor, &held) == 0 && SameFile(now, held);
 }
+
+#if defined(O_TMPFILE)
+// Links the unnamed file `descriptor` to `name` in `directory`; the result of linkat.
+int LinkUnnamedFile(int descriptor, TemporaryNaming naming, int directory, const char* name) {
+  if (naming == LinkedByDescriptor) {
+    return linkat(descriptor, "", directory, name, AT_EMPTY_PATH);
+  }
+  char path[40];
+  std::snprintf(path, sizeof path, "/proc/self/fd/%d", descriptor);
+  return linkat(AT_FDCWD, path, directory, name, AT_SYMLINK_FOLLOW);
+}
+
+// The temporary file without a name, and the first way of linking it that works: by its
+// descriptor, which needs CAP_DAC_READ_SEARCH where the kernel does not let the process that
+// opened the file do it, else through /proc, which needs /proc. Each way is tried with "." as
+// the new name, which exists: a way that works gets as far as the new name and fails with
+// EEXIST, creating nothing; one that does not fails before (ENOENT). -1 when the file system
+// refuses unnamed files (EOPNOTSUPP; EISDIR on kernels that do not know them) or no way works.
+int CreateUnnamedFile(const OutputTarget& target, TemporaryNaming* naming) {
+  // Never with O_EXCL, which would make the file impossible to link.
+  int descriptor = openat(target.directoryDescriptor, ".", O_TMPFILE | O_RDWR | O_NOCTTY, 0666);
+  if (descriptor < 0) {
+    return -1;
+  }
+  for (TemporaryNaming way : {LinkedByDescriptor, LinkedThroughProc}) {
+    if (LinkUnnamedFile(descriptor, way, target.directoryDescriptor, ".") != 0 && errno == EEXIST) {
+      *naming = way;
+      return descriptor;
+    }
+  }
+  CloseFile(descriptor);
+  return -1;
+}
+#endif
 
 }  // namespace
 
@@ -234,25 +288,41 @@ bool FindOutputTarget(const std::string& name, OutputTarget* target) {
   return true;
 }
 
-int CreateTemporaryFile(const OutputTarget& target, std::string* temporaryName) {
+int CreateTemporaryFile(const OutputTarget& target, std::string* temporaryName,
+                        TemporaryNaming* naming) {
+  *naming = NamedAtCreation;
+  int descriptor = -1;
+#if defined(O_TMPFILE)
+  descriptor = CreateUnnamedFile(target, naming);
+#endif
+  if (descriptor < 0) {
+    descriptor = CreateNamedFile(target, temporaryName);
+  }
+  if (descriptor >= 0 && target.kind == ReplacedOutputFile) {
+    CarryOverAttributes(target, descriptor);
+  }
+  return descriptor;
+}
+
+bool NameTemporaryFile(const OutputTarget& target, int descriptor, TemporaryNaming naming,
+                       std::string* temporaryName) {
+#if defined(O_TMPFILE)
   for (int attempt = 0; attempt < kNameAttempts; ++attempt) {
     std::string candidate = TemporaryName();
-    int descriptor = openat(target.directoryDescriptor, candidate.c_str(),
-                            O_RDWR | O_CREAT | O_EXCL | O_NOCTTY, 0666);
-    if (descriptor >= 0) {
-      if (target.kind == ReplacedOutputFile) {
-        CarryOverAttributes(target, descriptor);
-      }
+    if (LinkUnnamedFile(descriptor, naming, target.directoryDescriptor, candidate.c_str()) == 0) {
       *temporaryName = candidate;
-      return descriptor;
+      return true;
     }
-    int error = errno;
-    PollInterrupt();
-    if (error != EEXIST && error != EINTR) {
-      return -1;
+    if (errno != EEXIST) {
+      return false;
     }
   }
-  return -1;
+  return false;
+#else
+  // Not called: every temporary file here is named when it is created.
+  (void)target, (void)descriptor, (void)naming, (void)temporaryName;
+  return false;
+#endif
 }
 
 void RemoveTemporaryFile(const OutputTarget& target, const std::string& temporaryName) {

@@ -57,14 +57,35 @@ struct OutputTarget {
 // descriptor name whose descriptor is not open for writing. Prints nothing.
 bool FindOutputTarget(const std::string& name, OutputTarget* target);
 
-// Creates a new, empty temporary file for reading and writing in the target's directory,
-// exclusively, named ".sumwright-<process>-<serial>.tmp" (at most 40 characters, whatever the
-// output name), and hands its name in that directory back. For a replaced file it takes that
-// file's permission bits, and its owner and group where the process may set them. -1 when that
-// is impossible.
-int CreateTemporaryFile(const OutputTarget& target, std::string* temporaryName);
+// How a temporary file comes by the name that the rename needs.
+enum TemporaryNaming {
+  // Created under its name.
+  NamedAtCreation,
+  // Created without a name (Linux, O_TMPFILE), so that no end of the process, not even SIGKILL,
+  // a crash or a power cut, leaves it behind; linked to a name at the commit by its descriptor
+  // (linkat with AT_EMPTY_PATH) or through /proc/self/fd/N.
+  LinkedByDescriptor,
+  LinkedThroughProc,
+};
 
-// Removes the temporary file of that name from the target's directory.
+// Creates a new, empty temporary file for reading and writing in the target's directory. On
+// Linux it has no name, where the file system allows such files and one of the two ways of
+// linking it later works (both are tried here, creating nothing); otherwise it is created
+// exclusively as ".sumwright-<process>-<serial>.tmp" (at most 40 characters, whatever the output
+// name), and that name is handed back in *temporaryName. *naming tells which. For a replaced
+// file it takes that file's permission bits, and its owner and group where the process may set
+// them. -1 when that is impossible.
+int CreateTemporaryFile(const OutputTarget& target, std::string* temporaryName,
+                        TemporaryNaming* naming);
+
+// Links the unnamed temporary file `descriptor` to a new name of the form above in the target's
+// directory, the way `naming` says, and hands that name back. False, with no name made, when the
+// system refuses.
+bool NameTemporaryFile(const OutputTarget& target, int descriptor, TemporaryNaming naming,
+                       std::string* temporaryName);
+
+// Removes the temporary file of that name from the target's directory. Async-signal-safe on
+// POSIX.
 void RemoveTemporaryFile(const OutputTarget& target, const std::string& temporaryName);
 
 // Renames the closed temporary file over the target's file name. Through a symbolic link it

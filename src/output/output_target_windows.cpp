@@ -157,7 +157,10 @@ bool FindOutputTarget(const std::string& name, OutputTarget* target) {
   return SplitPath(path, &target->directory, &target->fileName);
 }
 
-int CreateTemporaryFile(const OutputTarget& target, std::string* temporaryName) {
+// Windows files are always created under their name.
+int CreateTemporaryFile(const OutputTarget& target, std::string* temporaryName,
+                        TemporaryNaming* naming) {
+  *naming = NamedAtCreation;
   for (int attempt = 0; attempt < kNameAttempts; ++attempt) {
     std::string candidate = TemporaryName();
     int descriptor = _open((target.directory + candidate).c_str(),
@@ -171,6 +174,10 @@ int CreateTemporaryFile(const OutputTarget& target, std::string* temporaryName) 
     }
   }
   return -1;
+}
+
+bool NameTemporaryFile(const OutputTarget&, int, TemporaryNaming, std::string*) {
+  return false;
 }
 
 void RemoveTemporaryFile(const OutputTarget& target, const std::string& temporaryName) {

@@ -282,6 +282,24 @@ TEST(CliPosixOutput, LinkPointedElsewhereDuringTheRunGetsNothing) {
   EXPECT_EQ("missing2.hex", LinkTarget(dir.Path("l.hex")));
 }
 
+// Where the system will not link the unnamed temporary file by its descriptor, it is linked
+// through /proc; where it links it neither way, the temporary file is named from the start.
+TEST(CliPosixOutput, OutputIsCompleteWhicheverWayItsTemporaryFileIsNamed) {
+  // The first linkat call, or every one, fails. The leak check cannot run under strace.
+  for (const char* refused : {":when=1", ""}) {
+    SCOPED_TRACE(refused);
+    TempDir dir;
+    dir.Write("app.hex", kSample);
+    dir.Write("out.hex", kOld);
+    CliSetup setup;
+    setup.wrapper = std::string("env ASAN_OPTIONS=detect_leaks=0 strace -f -qq -o /dev/null ") +
+                    "-e trace=linkat -e inject=linkat:error=ENOENT" + refused;
+    ExpectCompleted(RunSumwright(dir, Arguments("out.hex"), setup));
+    EXPECT_EQ(kWithCrc, dir.Read("out.hex"));
+    EXPECT_EQ("app.hex\nout.hex\n", dir.Listing());
+  }
+}
+
 TEST(CliOutputStream, NulIsTheNullDeviceOnWindowsOnly) {
   TempDir dir;
   dir.Write("app.hex", kSample);

@@ -136,6 +136,14 @@ std::string ProcessName(pid_t pid) {
   return text.substr(0, text.find('\n'));
 }
 
+pid_t FirstChild(pid_t pid) {
+  std::string task = std::to_string(pid);
+  std::istringstream children(ReadFile("/proc/" + task + "/task/" + task + "/children"));
+  pid_t child = -1;
+  children >> child;
+  return child;
+}
+
 bool RunsWindowsProgram() {
   std::string exe = Environment("SUMWRIGHT_EXE", SUMWRIGHT_DEFAULT_EXE);
   return exe.size() >= 4 && exe.compare(exe.size() - 4, 4, ".exe") == 0;

@@ -45,10 +45,11 @@ CliProcess StartSumwright(const TempDir& dir, const std::vector<std::string>& ar
 // has not ended by then is killed, and the status is -1.
 CliRun FinishSumwright(CliProcess* process, int timeoutSeconds = 0);
 
-// The state letter of a process ("S" while it waits in a system call), "" once it is gone, and
-// its name.
+// The state letter of a process ("S" while it waits in a system call), "" once it is gone; its
+// name; the first of its children, or -1.
 std::string ProcessState(pid_t pid);
 std::string ProcessName(pid_t pid);
+pid_t FirstChild(pid_t pid);
 
 // Waits up to `seconds` for `done`; false when it never came.
 template <typename Condition>
