@@ -274,10 +274,19 @@ int OpenScratchFile() {
   if (directory == nullptr || *directory == '\0') {
     directory = "/tmp";
   }
+#if defined(O_TMPFILE)
+  // Never named (Linux): nothing is left behind, however the process ends.
+  int unnamed = open(directory, O_TMPFILE | O_RDWR | O_NOCTTY, 0600);
+  if (unnamed >= 0) {
+    return unnamed;
+  }
+#endif
+  // Where the file system refuses that: named for a moment, during which no signal can end the
+  // process and leave it.
   std::string pattern = std::string(directory) + "/sumwright-scratch-XXXXXX";
+  SignalHold hold;
   int descriptor = mkstemp(&pattern[0]);
   if (descriptor >= 0) {
-    // Nameless from here on: nothing is left behind, however the process ends.
     unlink(pattern.c_str());
   }
   return descriptor;

@@ -59,9 +59,10 @@ bool IdentifyOpenFile(int descriptor, FileIdentity* identity);
 // True when both describe the same file with the same contents.
 bool SameContents(const FileIdentity& first, const FileIdentity& second);
 
-// Opens a new, empty file for reading and writing that no name refers to any longer (or one
-// that the system removes when it is closed), in the directory for temporary files. -1 when
-// that is impossible.
+// Opens a new, empty file for reading and writing in the directory for temporary files: one that
+// never has a name (Linux, where the file system allows it), that no name refers to any longer
+// (other POSIX systems), or that the system removes when it is closed (Windows). -1 when that is
+// impossible.
 int OpenScratchFile();
 
 // The directory for temporary files where OpenScratchFile makes its file, for messages:

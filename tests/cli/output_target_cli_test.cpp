@@ -2,6 +2,7 @@
 // existing files replaced the way an open for writing reaches them.
 #include <fcntl.h>
 #include <gtest/gtest.h>
+#include <sys/inotify.h>
 #include <sys/socket.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -298,6 +299,36 @@ TEST(CliPosixOutput, OutputIsCompleteWhicheverWayItsTemporaryFileIsNamed) {
     EXPECT_EQ(kWithCrc, dir.Read("out.hex"));
     EXPECT_EQ("app.hex\nout.hex\n", dir.Listing());
   }
+}
+
+// Input from a pipe that must be read twice (records out of order) and an output stream are kept
+// in scratch files in $TMPDIR that never have a name there. (The thread sanitizer's runtime
+// makes a file of its own there.)
+TEST(CliPosixOutput, ScratchFilesNeverHaveAName) {
+  TempDir dir;
+  const std::string first = std::string(kSample).substr(0, 44);
+  dir.Write("app.hex", std::string(kSample).substr(44, 44) + first + ":00000001FF\n");
+  ASSERT_EQ(0, mkdir(dir.Path("tmp").c_str(), 0755));
+  ASSERT_EQ(0, mkfifo(dir.Path("f.hex").c_str(), 0644));
+  int reader = open(dir.Path("f.hex").c_str(), O_RDONLY | O_NONBLOCK);
+  int events = inotify_init1(IN_NONBLOCK);
+  ASSERT_LE(0, inotify_add_watch(events, dir.Path("tmp").c_str(), IN_CREATE));
+  CliSetup setup;
+  setup.before = "export TMPDIR=" + ShellWord(dir.Path("tmp"));
+  setup.pipedInput = "app.hex";
+  ExpectCompleted(RunSumwright(dir, {"/dev/stdin", "-crc=FFFE=0-FFFD", "-output=f.hex"}, setup));
+  EXPECT_EQ(std::string(kWithCrc).substr(44, 44) + first + ":02FFFE00307859\n:00000001FF\n",
+            ReadAvailable(reader));
+  alignas(inotify_event) char event[4096];
+  std::string created;
+  for (ssize_t got = read(events, event, sizeof event), at = 0; at < got;) {
+    const auto* entry = reinterpret_cast<const inotify_event*>(event + at);
+    created += std::string(entry->name) + "\n";
+    at += static_cast<ssize_t>(sizeof(inotify_event) + entry->len);
+  }
+  EXPECT_EQ(std::string::npos, created.find("sumwright")) << created;
+  close(events);
+  close(reader);
 }
 
 TEST(CliOutputStream, NulIsTheNullDeviceOnWindowsOnly) {
