@@ -83,9 +83,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   std::vector<char*> argv = ArgumentVector(&tokens);
 
   OptionState state;
+  ByteSource source;  // the input the options name, opened for the run
   QuietStandardError quiet;
   try {
-    if (!ParseCommandLine(static_cast<int>(argv.size() - 1), argv.data(), &state)) {
+    if (!ParseCommandLine(static_cast<int>(argv.size() - 1), argv.data(), &state, &source)) {
       return 0;
     }
   } catch (const OptionAbort&) {
