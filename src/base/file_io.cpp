@@ -249,17 +249,27 @@ bool SameContents(const FileIdentity& first, const FileIdentity& second) {
          first.changed == second.changed && first.regular == second.regular;
 }
 
-int OpenScratchFile() {
+std::string ScratchDirectory() {
 #if defined(_WIN32)
   char directory[MAX_PATH + 1];
   DWORD length = GetTempPathA(sizeof directory, directory);
-  if (length == 0 || length > MAX_PATH) {
+  return length == 0 || length > MAX_PATH ? std::string() : std::string(directory, length);
+#else
+  const char* directory = std::getenv("TMPDIR");
+  return directory == nullptr || *directory == '\0' ? "/tmp" : directory;
+#endif
+}
+
+int OpenScratchFile() {
+  const std::string directory = ScratchDirectory();
+  if (directory.empty()) {
     return -1;
   }
+#if defined(_WIN32)
   static unsigned serial = 0;
   for (int attempt = 0; attempt < 100; ++attempt) {
     char name[MAX_PATH + 64];
-    std::snprintf(name, sizeof name, "%ssumwright-scratch-%x-%x.tmp", directory,
+    std::snprintf(name, sizeof name, "%ssumwright-scratch-%x-%x.tmp", directory.c_str(),
                   static_cast<unsigned>(_getpid()), ++serial);
     // _O_TEMPORARY: the system removes the file when it is closed, also when the process dies.
     int descriptor =
@@ -270,37 +280,22 @@ int OpenScratchFile() {
   }
   return -1;
 #else
-  const char* directory = std::getenv("TMPDIR");
-  if (directory == nullptr || *directory == '\0') {
-    directory = "/tmp";
-  }
 #if defined(O_TMPFILE)
   // Never named (Linux): nothing is left behind, however the process ends.
-  int unnamed = open(directory, O_TMPFILE | O_RDWR | O_NOCTTY, 0600);
+  int unnamed = open(directory.c_str(), O_TMPFILE | O_RDWR | O_NOCTTY, 0600);
   if (unnamed >= 0) {
     return unnamed;
   }
 #endif
   // Where the file system refuses that: named for a moment, during which no signal can end the
   // process and leave it.
-  std::string pattern = std::string(directory) + "/sumwright-scratch-XXXXXX";
+  std::string pattern = directory + "/sumwright-scratch-XXXXXX";
   SignalHold hold;
   int descriptor = mkstemp(&pattern[0]);
   if (descriptor >= 0) {
     unlink(pattern.c_str());
   }
   return descriptor;
-#endif
-}
-
-std::string ScratchDirectory() {
-#if defined(_WIN32)
-  char directory[MAX_PATH + 1];
-  DWORD length = GetTempPathA(sizeof directory, directory);
-  return length == 0 || length > MAX_PATH ? std::string() : std::string(directory, length);
-#else
-  const char* directory = std::getenv("TMPDIR");
-  return directory == nullptr || *directory == '\0' ? "/tmp" : directory;
 #endif
 }
 
