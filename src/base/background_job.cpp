@@ -6,9 +6,6 @@
 
 #include "base/interrupt.h"
 
-#if !defined(_WIN32)
-#include <signal.h>
-#endif
 
 namespace sumwright {
 
@@ -42,22 +39,14 @@ void Serve(BackgroundJob* queue) {
 }
 
 void StartThread(BackgroundJob* queue) {
-#if !defined(_WIN32)
-  // The new thread inherits the signal mask in force while it is made.
-  sigset_t all;
-  sigset_t previous;
-  sigfillset(&all);
-  pthread_sigmask(SIG_SETMASK, &all, &previous);
-#endif
+  // The new thread inherits the signal mask in force while it is made: all held back.
+  SignalHold hold;
   try {
     queue->thread = std::thread(Serve, queue);
     queue->started = true;
   } catch (const std::system_error&) {
     queue->started = false;
   }
-#if !defined(_WIN32)
-  pthread_sigmask(SIG_SETMASK, &previous, nullptr);
-#endif
 }
 
 // Called with the lock held; the exception leaves the caller with the lock released.

@@ -115,7 +115,8 @@ bool ReadSourceAt(ByteSource* source, uint64_t offset, char* buffer, size_t capa
     *got = 0;
     return true;
   }
-  return descriptor >= 0 && !source->copyLost && ReadAt(descriptor, offset, buffer, capacity, got);
+  // A lost copy was closed: no descriptor to read again.
+  return descriptor >= 0 && ReadAt(descriptor, offset, buffer, capacity, got);
 }
 
 bool SourceUnchanged(const ByteSource& source) {

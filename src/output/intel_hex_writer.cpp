@@ -220,9 +220,7 @@ void WriteRecord(const IntelHexLine& line, const ScanBatch& batch, OutputWriter*
   switch (step.action) {
     case FieldAction::UndoAndPatch:
       UndoInsertion(writer);
-      writer->intelHex.restorePending = false;
-      WritePatchedRecord(line, writer);
-      return;
+      [[fallthrough]];
     case FieldAction::Patch:
       WritePatchedRecord(line, writer);
       return;

@@ -141,6 +141,8 @@ void UndoInsertion(OutputWriter* writer) {
   writer->file.Splice(insertion.start, insertion.end - insertion.start,
                       insertion.replacedLines.data(), insertion.replacedLines.size());
   insertion = CrcInsertion{};
+  // An Intel HEX record restoring the input's address belongs to the insertion, written or not.
+  writer->intelHex.restorePending = false;
 }
 
 void FillChecksum(FileFormat format, char* record, size_t length) {

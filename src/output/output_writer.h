@@ -146,8 +146,9 @@ void WriteHolder(OutputWriter* writer, const std::string& record, size_t dataOff
 void StartInsertion(OutputWriter* writer);
 void EndInsertion(OutputWriter* writer);
 
-// Takes the inserted CRC records out of the output again and puts back the input lines they
-// stood in for: a record holding a code byte came after them.
+// Takes the inserted CRC records (with an Intel HEX record restoring the input's address, written
+// or pending) out of the output again and puts back the input lines they stood in for: a record
+// holding a code byte came after them.
 void UndoInsertion(OutputWriter* writer);
 
 // The checksum placeholder at the end of a record text, filled in by the rule of `format`.

@@ -94,8 +94,7 @@ void WriteRecord(const SRecordLine& line, const ScanBatch& batch, OutputWriter* 
   switch (step.action) {
     case FieldAction::UndoAndPatch:
       UndoInsertion(writer);
-      WritePatchedSRecord(line, writer);
-      return;
+      [[fallthrough]];
     case FieldAction::Patch:
       WritePatchedSRecord(line, writer);
       return;
