@@ -6,7 +6,6 @@
 
 #include "base/interrupt.h"
 
-
 namespace sumwright {
 
 namespace {
