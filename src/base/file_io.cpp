@@ -1,6 +1,9 @@
-// Whole reads and writes on file descriptors, the same on POSIX and Windows.
+// SPDX-License-Identifier: MIT
+// Whole reads and writes on file descriptors, the same on POSIX and Windows, and the record of
+// the descriptors the program opened itself.
 #include "base/file_io.h"
 
+#include <atomic>
 #include <cerrno>
 #include <climits>
 #include <cstdio>
@@ -24,6 +27,43 @@
 namespace sumwright {
 
 namespace {
+
+// The descriptors the program holds of its own, each stored plus one, so that 0 marks a free
+// slot. It holds a handful at a time: the input, scratch copies, the output's temporary file and
+// directory, the null device on closed standard streams.
+constexpr size_t kMostOwnDescriptors = 64;
+std::atomic<int> ownDescriptors[kMostOwnDescriptors] = {};
+
+// Notes a descriptor just opened (-1 passes through). When every slot is taken, which the
+// program's few files never do, the descriptor is closed again and the open fails (EMFILE):
+// a descriptor the record does not hold would pass for the caller's.
+int NoteOwnDescriptor(int descriptor) {
+  if (descriptor < 0) {
+    return descriptor;
+  }
+  for (std::atomic<int>& slot : ownDescriptors) {
+    int free = 0;
+    if (slot.compare_exchange_strong(free, descriptor + 1)) {
+      return descriptor;
+    }
+  }
+#if defined(_WIN32)
+  _close(descriptor);
+#else
+  close(descriptor);
+#endif
+  errno = EMFILE;
+  return -1;
+}
+
+void ForgetOwnDescriptor(int descriptor) {
+  for (std::atomic<int>& slot : ownDescriptors) {
+    int noted = descriptor + 1;
+    if (slot.compare_exchange_strong(noted, 0)) {
+      return;
+    }
+  }
+}
 
 #if defined(_WIN32)
 // The largest count one _read or _write call takes.
@@ -86,7 +126,7 @@ int OpenDescriptor(const std::string& name, int flags, int permissions) {
     int descriptor = open(name.c_str(), flags, static_cast<mode_t>(permissions));
 #endif
     if (descriptor >= 0) {
-      return descriptor;
+      return NoteOwnDescriptor(descriptor);
     }
     int error = errno;
     PollInterrupt();
@@ -95,6 +135,26 @@ int OpenDescriptor(const std::string& name, int flags, int permissions) {
       return -1;
     }
   }
+}
+
+#if !defined(_WIN32)
+int OpenDescriptorAt(int directory, const std::string& name, int flags, int permissions) {
+  if (!UsableFileName(name)) {
+    errno = ENOENT;
+    return -1;
+  }
+  return NoteOwnDescriptor(
+      openat(directory, name.c_str(), flags, static_cast<mode_t>(permissions)));
+}
+#endif
+
+bool OpenedByProgram(int descriptor) {
+  for (const std::atomic<int>& slot : ownDescriptors) {
+    if (slot.load() == descriptor + 1) {
+      return true;
+    }
+  }
+  return false;
 }
 
 bool ReadSome(int descriptor, char* buffer, size_t capacity, size_t* got) {
@@ -193,10 +253,13 @@ bool TruncateFile(int descriptor, uint64_t size) {
 
 bool CloseFile(int descriptor) {
 #if defined(_WIN32)
-  return _close(descriptor) == 0;
+  bool closed = _close(descriptor) == 0;
 #else
-  return close(descriptor) == 0;
+  bool closed = close(descriptor) == 0;
 #endif
+  // Forgotten only once closed: no moment in which the descriptor is open and not noted.
+  ForgetOwnDescriptor(descriptor);
+  return closed;
 }
 
 bool IdentifyOpenFile(int descriptor, FileIdentity* identity) {
@@ -275,14 +338,14 @@ int OpenScratchFile() {
     int descriptor =
         _open(name, _O_RDWR | _O_CREAT | _O_EXCL | _O_BINARY | _O_TEMPORARY, _S_IREAD | _S_IWRITE);
     if (descriptor >= 0 || errno != EEXIST) {
-      return descriptor;
+      return NoteOwnDescriptor(descriptor);
     }
   }
   return -1;
 #else
 #if defined(O_TMPFILE)
   // Never named (Linux): nothing is left behind, however the process ends.
-  int unnamed = open(directory.c_str(), O_TMPFILE | O_RDWR | O_NOCTTY, 0600);
+  int unnamed = NoteOwnDescriptor(open(directory.c_str(), O_TMPFILE | O_RDWR | O_NOCTTY, 0600));
   if (unnamed >= 0) {
     return unnamed;
   }
@@ -295,7 +358,7 @@ int OpenScratchFile() {
   if (descriptor >= 0) {
     unlink(pattern.c_str());
   }
-  return descriptor;
+  return NoteOwnDescriptor(descriptor);
 #endif
 }
 

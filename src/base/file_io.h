@@ -1,4 +1,6 @@
-// Whole reads and writes on file descriptors, the same on POSIX and Windows.
+// SPDX-License-Identifier: MIT
+// Whole reads and writes on file descriptors, the same on POSIX and Windows, and the record of
+// the descriptors the program opened itself.
 #pragma once
 
 #include <cstddef>
@@ -11,10 +13,24 @@ namespace sumwright {
 // only the part before the NUL.
 bool UsableFileName(const std::string& name);
 
+// Every open of the program goes through the calls below, which note each descriptor they hand
+// out until CloseFile closes it. So a descriptor that is open and not noted is one the caller
+// passed on to the process.
+
 // Opens `name` with open() `flags` (and `permissions` for a new file), binary on Windows. An open
 // that a signal interrupts (a FIFO waiting for its other end) is polled for Ctrl+C and tried
 // again. -1, with errno set, on failure; a name holding a NUL byte names no file (ENOENT).
 int OpenDescriptor(const std::string& name, int flags, int permissions);
+
+#if !defined(_WIN32)
+// The same, for `name` taken from the open directory `directory` (openat), tried once.
+int OpenDescriptorAt(int directory, const std::string& name, int flags, int permissions);
+#endif
+
+// True while `descriptor` is one that the program opened itself through these calls (its input,
+// a scratch or temporary file, a directory, the null device it put on a closed standard stream)
+// and has not closed. Such a descriptor is never the caller's, whatever it is open on.
+bool OpenedByProgram(int descriptor);
 
 // Every call below that a signal interrupts polls for Ctrl+C and, when none is pending, goes on.
 // A call that fails polls too before it reports the failure: on Windows, Ctrl+C cancels a read
@@ -36,6 +52,7 @@ bool WriteAllAt(int descriptor, uint64_t offset, const char* bytes, size_t lengt
 // Cuts the file to `size` bytes.
 bool TruncateFile(int descriptor, uint64_t size);
 
+// Closes a descriptor, which the program no longer holds afterwards.
 bool CloseFile(int descriptor);
 
 // The attributes of an open file that change whenever its contents do.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // What the output name stands for, and how the finished output takes its place: a file replaced
 // by renaming a complete temporary file over it, or a stream written into. The POSIX side; the
 // Windows side is output_target_windows.cpp.
@@ -23,6 +24,9 @@ namespace {
 
 // How many temporary names are tried before giving up when others already exist.
 constexpr int kNameAttempts = 100;
+
+// How many times the output name is looked at while its entry keeps changing under the look.
+constexpr int kMostLooks = 16;
 
 constexpr int kMostLinks = 40;  // as the kernel does: more links in a row are a loop
 
@@ -127,8 +131,13 @@ void CarryOverAttributes(const OutputTarget& target, int descriptor) {
   fchmod(descriptor, permissions);
 }
 
-// A descriptor of the process: a stream written into, if it is open for writing.
-bool UseOwnDescriptor(int descriptor, OutputTarget* target) {
+// A descriptor the caller passed on: a stream written into, if it is open for writing. One the
+// program opened itself (its input, a scratch file, the null device it put on a closed standard
+// stream) is refused whatever it is open on: the output would go where nobody looks.
+bool UseCallerDescriptor(int descriptor, OutputTarget* target) {
+  if (OpenedByProgram(descriptor)) {
+    return false;
+  }
   int flags = fcntl(descriptor, F_GETFL);
   if (flags < 0 || ((flags & O_ACCMODE) != O_WRONLY && (flags & O_ACCMODE) != O_RDWR)) {
     return false;
@@ -142,8 +151,8 @@ bool UseOwnDescriptor(int descriptor, OutputTarget* target) {
 int CreateNamedFile(const OutputTarget& target, std::string* temporaryName) {
   for (int attempt = 0; attempt < kNameAttempts; ++attempt) {
     std::string candidate = TemporaryName();
-    int descriptor = openat(target.directoryDescriptor, candidate.c_str(),
-                            O_RDWR | O_CREAT | O_EXCL | O_NOCTTY, 0666);
+    int descriptor = OpenDescriptorAt(target.directoryDescriptor, candidate,
+                                      O_RDWR | O_CREAT | O_EXCL | O_NOCTTY, 0666);
     if (descriptor >= 0) {
       *temporaryName = candidate;
       return descriptor;
@@ -203,7 +212,8 @@ int LinkUnnamedFile(int descriptor, TemporaryNaming naming, int directory, const
 // refuses unnamed files (EOPNOTSUPP; EISDIR on kernels that do not know them) or no way works.
 int CreateUnnamedFile(const OutputTarget& target, TemporaryNaming* naming) {
   // Never with O_EXCL, which would make the file impossible to link.
-  int descriptor = openat(target.directoryDescriptor, ".", O_TMPFILE | O_RDWR | O_NOCTTY, 0666);
+  int descriptor =
+      OpenDescriptorAt(target.directoryDescriptor, ".", O_TMPFILE | O_RDWR | O_NOCTTY, 0666);
   if (descriptor < 0) {
     return -1;
   }
@@ -218,74 +228,116 @@ int CreateUnnamedFile(const OutputTarget& target, TemporaryNaming* naming) {
 }
 #endif
 
-}  // namespace
+// What one look at the output name found.
+enum class Look {
+  Found,
+  Refused,
+  // The entry that the open reached was replaced before it could be checked: another run
+  // renamed its finished output over the name, say. The name is looked at again.
+  EntryChanged,
+};
 
-bool FindOutputTarget(const std::string& name, OutputTarget* target) {
-  *target = OutputTarget{};
-  target->name = name;
-  if (!UsableFileName(name)) {
+// Opens the name for writing as the kernel allows it, creating and truncating nothing: it follows
+// links only where the system's rules let it, and refuses files this user may not write.
+// O_NONBLOCK: a FIFO without a reader fails at once (ENXIO) instead of waiting. A FIFO or a
+// character device becomes the target's stream, held open. For a regular file, *reached
+// describes it and *exists turns true; for a free name *exists stays false. False when the open
+// fails otherwise, and for anything that is neither (a block device, a directory).
+bool ReachForWriting(const std::string& name, OutputTarget* target, struct stat* reached,
+                     bool* exists) {
+  *exists = false;
+  int opened = OpenDescriptor(name, O_WRONLY | O_NOCTTY | O_NONBLOCK, 0);
+  if (opened < 0) {
+    return errno == ENOENT;
+  }
+  bool known = fstat(opened, reached) == 0;
+  if (known && (S_ISFIFO(reached->st_mode) || S_ISCHR(reached->st_mode))) {
+    // Written with blocking writes from here on; a signal interrupts them.
+    int flags = fcntl(opened, F_GETFL);
+    if (flags >= 0 && fcntl(opened, F_SETFL, flags & ~O_NONBLOCK) == 0) {
+      target->kind = OutputStream;
+      target->stream = opened;
+      target->ownsStream = true;
+      return true;
+    }
+    known = false;
+  }
+  CloseFile(opened);
+  // A block device is never renamed over, nor written into.
+  *exists = true;
+  return known && S_ISREG(reached->st_mode);
+}
+
+// Holds open the directory of `path`, where the temporary file and the rename go, and names the
+// file in it.
+bool HoldDirectory(const std::string& path, OutputTarget* target) {
+  if (!SplitPath(path, &target->directory, &target->fileName)) {
     return false;
   }
+  target->directoryDescriptor =
+      OpenDescriptor(target->directory.empty() ? "." : target->directory, kDirectoryFlags, 0);
+  return target->directoryDescriptor >= 0;
+}
+
+// One look at what `name` stands for now. Holds nothing unless it returns Found.
+Look LookAtName(const std::string& name, OutputTarget* target) {
   // A name of a descriptor as it stands, or one that leads to the process's own descriptor
   // directory (//dev/stdout, /dev/fd/./1, /proc/<pid>/fd/1, a link to /proc/self/fd/1): the
   // descriptor, whatever it is open on, never a file renamed over.
   int descriptor = -1;
   if (DescriptorName(name, &descriptor)) {
-    return UseOwnDescriptor(descriptor, target);
+    return UseCallerDescriptor(descriptor, target) ? Look::Found : Look::Refused;
   }
   std::string path;
-  bool followed = FollowLinks(name, &path, &target->throughLink, &descriptor);
-  if (followed && descriptor >= 0) {
-    return UseOwnDescriptor(descriptor, target);
-  }
-  // Opened for writing, as the kernel allows it: it follows links only where the system's rules
-  // let it, and refuses files this user may not write. O_NONBLOCK: a FIFO without a reader
-  // fails at once (ENXIO) instead of waiting.
-  int opened = OpenDescriptor(name, O_WRONLY | O_NOCTTY | O_NONBLOCK, 0);
-  if (opened < 0 && errno != ENOENT) {
-    return false;
+  bool pathKnown = FollowLinks(name, &path, &target->throughLink, &descriptor);
+  if (pathKnown && descriptor >= 0) {
+    return UseCallerDescriptor(descriptor, target) ? Look::Found : Look::Refused;
   }
   struct stat reached {};
-  if (opened >= 0) {
-    bool known = fstat(opened, &reached) == 0;
-    if (known && (S_ISFIFO(reached.st_mode) || S_ISCHR(reached.st_mode))) {
-      // Written with blocking writes from here on; a signal interrupts them.
-      int flags = fcntl(opened, F_GETFL);
-      if (flags >= 0 && fcntl(opened, F_SETFL, flags & ~O_NONBLOCK) == 0) {
-        target->kind = OutputStream;
-        target->stream = opened;
-        target->ownsStream = true;
-        return true;
-      }
-      known = false;
-    }
-    CloseFile(opened);
-    // A block device is never renamed over, nor written into.
-    if (!known || !S_ISREG(reached.st_mode)) {
+  bool exists = false;
+  if (!ReachForWriting(name, target, &reached, &exists)) {
+    return Look::Refused;
+  }
+  if (target->kind == OutputStream) {
+    return Look::Found;
+  }
+  if (!pathKnown || !HoldDirectory(path, target)) {
+    return Look::Refused;
+  }
+  if (!exists) {
+    // A free name that is taken meanwhile (by another run, say) is simply replaced, as any
+    // rename would; through a link the check is made again just before the rename.
+    target->kind = NewOutputFile;
+    return Look::Found;
+  }
+  // The rename must replace exactly the file that the open reached.
+  struct stat there;
+  if (!StatInDirectory(*target, &there) || !SameFile(reached, there)) {
+    CloseOutputTarget(target);
+    return Look::EntryChanged;
+  }
+  target->kind = ReplacedOutputFile;
+  target->permissions = static_cast<uint32_t>(reached.st_mode);
+  target->owner = static_cast<uint32_t>(reached.st_uid);
+  target->group = static_cast<uint32_t>(reached.st_gid);
+  return Look::Found;
+}
+
+}  // namespace
+
+bool FindOutputTarget(const std::string& name, OutputTarget* target) {
+  for (int look = 0; look < kMostLooks; ++look) {
+    *target = OutputTarget{};
+    target->name = name;
+    if (!UsableFileName(name)) {
       return false;
     }
-    target->permissions = static_cast<uint32_t>(reached.st_mode);
-    target->owner = static_cast<uint32_t>(reached.st_uid);
-    target->group = static_cast<uint32_t>(reached.st_gid);
+    Look found = LookAtName(name, target);
+    if (found != Look::EntryChanged) {
+      return found == Look::Found;
+    }
   }
-  if (!followed || !SplitPath(path, &target->directory, &target->fileName)) {
-    return false;
-  }
-  target->directoryDescriptor =
-      OpenDescriptor(target->directory.empty() ? "." : target->directory, kDirectoryFlags, 0);
-  if (target->directoryDescriptor < 0) {
-    return false;
-  }
-  // The rename replaces exactly the file that the open reached. (A new file's name that is
-  // taken meanwhile, by another run say, is simply replaced, as any rename would; through a
-  // link the check is made again just before the rename.)
-  struct stat there;
-  if (opened >= 0 && (!StatInDirectory(*target, &there) || !SameFile(reached, there))) {
-    CloseOutputTarget(target);
-    return false;
-  }
-  target->kind = opened >= 0 ? ReplacedOutputFile : NewOutputFile;
-  return true;
+  return false;
 }
 
 int CreateTemporaryFile(const OutputTarget& target, std::string* temporaryName,

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // What the output name stands for, and how the finished output takes its place: a file replaced
 // by renaming a complete temporary file over it, or a stream written into.
 #pragma once
@@ -14,11 +15,11 @@ enum OutputKind {
   // An existing regular file, reached as an open for writing reaches it (through symbolic links
   // too): replaced by a rename, keeping its permission bits, owner and group where possible.
   ReplacedOutputFile,
-  // Written into, never replaced: a name of one of the process's own descriptors (/dev/stdout,
-  // /dev/stderr, /dev/fd/N, /proc/self/fd/N, or on POSIX any name that leads through symbolic
-  // links and directories to an entry of the process's own descriptor directory, such as
-  // //dev/stdout, /dev/fd/./1 or /proc/<pid>/fd/1), a character device or a FIFO (POSIX), a
-  // character device or a pipe (Windows: NUL, CON, COMn, named pipes).
+  // Written into, never replaced: a name of a descriptor that the caller passed on to the process
+  // (/dev/stdout, /dev/stderr, /dev/fd/N, /proc/self/fd/N, or on POSIX any name that leads
+  // through symbolic links and directories to an entry of the process's own descriptor
+  // directory, such as //dev/stdout, /dev/fd/./1 or /proc/<pid>/fd/1), a character device or a
+  // FIFO (POSIX), a character device or a pipe (Windows: NUL, CON, COMn, named pipes).
   OutputStream,
 };
 
@@ -51,10 +52,14 @@ struct OutputTarget {
 
 // Finds out what `name` stands for the way an open for writing without creating or truncating
 // would, and changes nothing. A stream is opened (a FIFO with O_NONBLOCK, so that the open
-// cannot wait for a reader). False, with nothing held, when an open for writing would fail (a
-// read-only file for a user other than root, a FIFO without a reader, a missing directory), for
-// a block device, a directory or anything else that is neither file nor stream, and for a
-// descriptor name whose descriptor is not open for writing. Prints nothing.
+// cannot wait for a reader). An existing file must still be the directory's entry of that name
+// once its directory is held; when another process renamed a file over the name in between, the
+// name is looked at again, up to 16 times. False, with nothing held, when an open for writing
+// would fail (a read-only file for a user other than root, a FIFO without a reader, a missing
+// directory), for a block device, a directory or anything else that is neither file nor stream,
+// when the entry kept changing, and for a descriptor name whose descriptor is not open for
+// writing or is not the caller's: closed when the process started (the null device put on a
+// closed standard stream) or opened by the program itself (file_io.h). Prints nothing.
 bool FindOutputTarget(const std::string& name, OutputTarget* target);
 
 // How a temporary file comes by the name that the rename needs.

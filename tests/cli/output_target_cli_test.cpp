@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Runs of the real program whose output name is more than a new file: streams written into, and
 // existing files replaced the way an open for writing reaches them.
 #include <fcntl.h>
@@ -281,6 +282,26 @@ TEST(CliPosixOutput, LinkPointedElsewhereDuringTheRunGetsNothing) {
   ExpectRefused(run, "l.hex");
   EXPECT_EQ("in.hex\nl.hex\n", dir.Listing());
   EXPECT_EQ("missing2.hex", LinkTarget(dir.Path("l.hex")));
+}
+
+// Runs that rename their finished output over one name at the same moment: the last rename wins,
+// none fails, and nothing else is left. (An open and a later look at the name's entry may see
+// different files; the name is then looked at again.) 20 runs at a time, 2000 in all.
+TEST(CliPosixOutput, RunsWritingOneNameAtOnceAllComplete) {
+  if (RunsWindowsProgram()) {
+    GTEST_SKIP() << "too slow under Wine";
+  }
+  TempDir dir;
+  dir.Write("app.hex", kSample);
+  CliSetup setup;
+  setup.wrapper =
+      "sh -c 'for run in $(seq 20); do (for turn in $(seq 100); do \"$0\" \"$@\" 2>/dev/null ||"
+      " echo \"$run.$turn\" >>failed.txt; done) & done; wait'";
+  CliRun run = RunSumwright(dir, Arguments("out.hex"), setup);
+  EXPECT_EQ(0, run.status);
+  EXPECT_EQ("", dir.Read("failed.txt"));
+  EXPECT_EQ(kWithCrc, dir.Read("out.hex"));
+  EXPECT_EQ("app.hex\nout.hex\n", dir.Listing());
 }
 
 // Where the system will not link the unnamed temporary file by its descriptor, it is linked

@@ -92,6 +92,9 @@ CliProcess StartSumwright(const TempDir& dir, const std::vector<std::string>& ar
   std::string command = Command(dir, arguments, setup, process.capture);
   process.pid = fork();
   if (process.pid == 0) {
+    if (setup.closeInherited) {
+      closefrom(3);
+    }
     execl("/bin/sh", "sh", "-c", command.c_str(), static_cast<char*>(nullptr));
     _exit(127);
   }

@@ -25,6 +25,9 @@ struct CliSetup {
   // A file of the directory whose bytes reach the program's standard input through a pipe;
   // empty: standard input is empty.
   std::string pipedInput;
+  // Closes every descriptor above 2 that the test process holds (or inherited from CTest) before
+  // the shell starts, so that the program gets only the standard streams and `redirects`.
+  bool closeInherited = false;
 };
 
 // Runs the program with `arguments` (no shell interpretation) in `dir` as working directory.
