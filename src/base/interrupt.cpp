@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The Ctrl+C flag, its handler and the poll that turns it into message L3410; the handlers of the
 // other signals that end the process.
 #include "base/interrupt.h"
@@ -123,7 +124,9 @@ void InstallInterruptHandler() {
   }
   SetConsoleCtrlHandler(OnConsoleControl, TRUE);
 #else
-  HandleSignal(SIGINT, false);
+  // A signal ignored when the process started stays ignored: a shell starts background jobs with
+  // SIGINT ignored, nohup ignores SIGHUP, and they rely on it.
+  HandleSignal(SIGINT, true);
   HandleSignal(SIGTERM, true);
   HandleSignal(SIGHUP, true);
   IgnoreSignal(SIGPIPE);

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The Ctrl+C flag, its handler and the poll that turns it into message L3410; the handlers of the
 // other signals that end the process.
 #pragma once
@@ -20,10 +21,10 @@ void SetInterrupt(int value);
 
 // Installs the handler that only calls SetInterrupt(1), so that a request to end the process is
 // reported at the next poll and leaves no half-written output behind:
-// - POSIX: SIGINT, and SIGTERM and SIGHUP unless they were ignored when the process started (as
-//   nohup does). Without SA_RESTART, so that a blocked open, read or write returns EINTR and
-//   polls. SIGPIPE and SIGXFSZ are ignored: a closed pipe or a file-size limit then fails the
-//   write that met it, and the caller reports that.
+// - POSIX: SIGINT, SIGTERM and SIGHUP, each unless it was ignored when the process started (as
+//   a shell does with SIGINT for background jobs, and nohup with SIGHUP). Without SA_RESTART, so
+//   that a blocked open, read or write returns EINTR and polls. SIGPIPE and SIGXFSZ are ignored: a
+//   closed pipe or a file-size limit then fails the write that met it, and the caller reports that.
 //   Every other signal whose default action ends the process and that another process can send
 //   (SIGQUIT, SIGALRM, SIGUSR1, SIGUSR2, SIGXCPU, SIGVTALRM, SIGPROF, SIGIO, SIGPWR, SIGSTKFLT
 //   and the real-time signals on Linux), unless it was ignored when the process started: its

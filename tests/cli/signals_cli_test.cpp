@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Runs of the real program that a signal meets: no temporary file left, no false status.
 #include <fcntl.h>
 #include <gtest/gtest.h>
@@ -103,6 +104,44 @@ TEST(CliPosixSignals, SignalThatEndsTheRunLeavesNoTemporaryFile) {
                      std::string("in\\.hex\nout\\.hex\n"))))
           << dir.Listing();
     }
+  }
+}
+
+// A shell starts background jobs with SIGINT ignored, nohup ignores SIGHUP: a signal ignored
+// when the run starts stays ignored, and the run completes.
+TEST(CliPosixSignals, SignalIgnoredAtTheStartStaysIgnored) {
+  if (RunsWindowsProgram()) {
+    GTEST_SKIP() << "Windows has no such signals";
+  }
+  for (int signal : {SIGINT, SIGQUIT, SIGTERM, SIGHUP}) {
+    SCOPED_TRACE(strsignal(signal));
+    TempDir dir;
+    ASSERT_EQ(0, mkfifo(dir.Path("in.hex").c_str(), 0644));
+    int feed = open(dir.Path("in.hex").c_str(), O_RDWR);
+    ASSERT_EQ(static_cast<ssize_t>(sizeof kFirstLines - 1),
+              write(feed, kFirstLines, sizeof kFirstLines - 1));
+    CliSetup setup;
+    setup.before = "trap '' " + std::to_string(signal);
+    setup.closeInherited = true;  // the program must not hold the FIFO's writing end itself
+    CliProcess process =
+        StartSumwright(dir, {"in.hex", "-crc=FFFE=0-FFFD", "-output=out.hex"}, setup);
+    // Waiting for the rest of its input.
+    EXPECT_TRUE(WaitFor([&] {
+      return ProcessName(process.pid) == "sumwright" && ProcessState(process.pid) == "S";
+    }));
+    for (int i = 0; i < 3; ++i) {
+      kill(process.pid, signal);
+      usleep(20000);
+    }
+    const char end[] = ":00000001FF\n";
+    ASSERT_EQ(static_cast<ssize_t>(sizeof end - 1), write(feed, end, sizeof end - 1));
+    close(feed);
+    CliRun run = FinishSumwright(&process, 10);
+    EXPECT_EQ(0, run.status);
+    EXPECT_EQ(Banner() + L0500(0xFFFE) + kCompletedEnd, run.messages);
+    // The checksum and CRC as below.
+    EXPECT_EQ(std::string(kFirstLines) + ":02FFFE00307859\n:00000001FF\n", dir.Read("out.hex"));
+    EXPECT_EQ("in.hex\nout.hex\n", dir.Listing());
   }
 }
 
