@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The output stage: the records of the input with the CRC at the code field, written while the
 // input is scanned and completed once the CRC is known.
 #include "output/output_driver.h"
@@ -5,6 +6,7 @@
 #include <cstring>
 #include <new>
 
+#include "base/file_io.h"
 #include "base/messages.h"
 #include "output/intel_hex_writer.h"
 #include "output/record_text.h"
@@ -31,8 +33,10 @@ void OpenOutput(const std::string& name, FileFormat format, uint32_t codeAddress
   writer->outputName = name;
   writer->format = format;
   writer->codeAddress = codeAddress;
-  if (!writer->file.Create(name)) {
-    NoteFailure(writer, OutputFailureKind::NotCreated);
+  bool scratchLost = false;
+  if (!writer->file.Create(name, &scratchLost)) {
+    NoteFailure(writer,
+                scratchLost ? OutputFailureKind::ScratchLost : OutputFailureKind::NotCreated);
   }
 }
 
@@ -74,6 +78,11 @@ bool WriteOutput(uint32_t crcValue, ByteOrder byteOrder, OutputWriter* writer) {
     Message(kL3300CannotOpenFile, writer->outputName.c_str());
     return false;
   }
+  if (writer->failure.kind == OutputFailureKind::ScratchLost) {
+    // The stream is fine; the folder for the file its output is gathered in is not.
+    Message(kL3300CannotOpenFile, ScratchDirectory().c_str());
+    return false;
+  }
   if (writer->format == IntelHex) {
     FinishIntelHexRecords(writer);
   }
@@ -99,7 +108,8 @@ bool WriteOutput(uint32_t crcValue, ByteOrder byteOrder, OutputWriter* writer) {
 }
 
 void AbandonOutput(OutputWriter* writer) {
-  if (writer->failure.kind != OutputFailureKind::NotCreated) {
+  if (writer->failure.kind != OutputFailureKind::NotCreated &&
+      writer->failure.kind != OutputFailureKind::ScratchLost) {
     writer->file.Discard();
   }
 }

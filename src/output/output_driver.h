@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The output stage: the records of the input with the CRC at the code field, written while the
 // input is scanned and completed once the CRC is known.
 #pragma once
@@ -30,9 +31,10 @@ void EndOnOutputFailure(OutputWriter* writer);
 // Completes the output once the whole input was scanned: fills in the CRC digits in byteOrder
 // (patched into the records that hold the code field, or in the records of their own) and
 // renames the file over the output name. Prints L0500 after the rename and returns true. False
-// after L3300 when the file could not be made or renamed, or silently when no record gives the
-// code field a place or an S-record holding a code byte could not take it; no output file is
-// left behind then. Ends the process as EndOnOutputFailure does.
+// after L3300 with the output name when the file could not be made or renamed, L3300 with the
+// directory for temporary files when a stream's scratch file could not be made, or silently when
+// no record gives the code field a place or an S-record holding a code byte could not take it; no
+// output file is left behind then. Ends the process as EndOnOutputFailure does.
 bool WriteOutput(uint32_t crcValue, ByteOrder byteOrder, OutputWriter* writer);
 
 // Removes what was written: the input was refused, or the CRC could not be computed.

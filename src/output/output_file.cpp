@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The output file: written through one buffer into a temporary file beside the file it
 // replaces, renamed over it only once it is complete; or into a scratch file that is copied into
 // a stream once complete.
@@ -45,7 +46,8 @@ OutputFile::~OutputFile() {
   Discard();
 }
 
-bool OutputFile::Create(const std::string& name) {
+bool OutputFile::Create(const std::string& name, bool* scratchLost) {
+  *scratchLost = false;
   if (!FindOutputTarget(name, &target)) {
     return false;
   }
@@ -65,6 +67,7 @@ bool OutputFile::Create(const std::string& name) {
     }
   }
   if (descriptor < 0) {
+    *scratchLost = target.kind == OutputStream;
     CloseOutputTarget(&target);
     return false;
   }

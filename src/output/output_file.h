@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The output file: written through one buffer into a temporary file beside the file it
 // replaces, renamed over it only once it is complete; or, for an output that is written into
 // (a device, a FIFO, a descriptor of the process), into a scratch file that is copied into it
@@ -37,8 +38,9 @@ struct OutputFile {
   // file for a stream, and registers its removal for a process end in between (Ctrl+C, a request
   // to end, another signal that ends the process, internal error). False, with nothing created
   // and nothing printed, when that is impossible (the directory does not exist, the file may not
-  // be written, a FIFO has no reader, a block device).
-  bool Create(const std::string& name);
+  // be written, a FIFO has no reader, a block device); *scratchLost then tells that the name is a
+  // stream and only the scratch file in the directory for temporary files could not be made.
+  bool Create(const std::string& name, bool* scratchLost);
 
   // Where the next byte written will stand in the file.
   uint64_t Position() const { return flushed + used; }

@@ -72,6 +72,8 @@ struct CrcInsertion {
 enum class OutputFailureKind {
   None,
   NotCreated,     // the temporary file could not be made: L3300 with the output name
+  ScratchLost,    // the scratch file that a stream's output is gathered in could not be made:
+                  // L3300 with the directory for temporary files
   WriteFailed,    // a write failed: internal error (6, 83), or L3410 after Ctrl+C
   InternalError,  // memory ran out, or a state the writer cannot handle: L4000 at `place`
   Unpatchable,    // an S-record holding a code byte could not take it: the abort line alone

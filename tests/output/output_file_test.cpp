@@ -120,7 +120,8 @@ TEST(OutputFile, CorrectionsOfWrittenBytesMatchTheSameEditsOfAString) {
   // in blocks, up and down.
   TempDir dir;
   OutputFile file;
-  ASSERT_TRUE(file.Create(dir.Path("out.bin")));
+  bool scratchLost = false;
+  ASSERT_TRUE(file.Create(dir.Path("out.bin"), &scratchLost));
   std::string model;
   std::mt19937 random(3);
   auto text = [&random](size_t length) {
