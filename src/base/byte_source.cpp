@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Where the input comes from: an open file, read once in order and again where needed, or a
 // text in memory.
 #include "base/byte_source.h"
@@ -91,6 +92,13 @@ bool ReadSource(ByteSource* source, char* buffer, size_t capacity, size_t* got) 
   }
   source->position += *got;
   return true;
+}
+
+uint64_t ExpectedSourceSize(const ByteSource& source) {
+  if (source.descriptor < 0) {
+    return source.textSize;
+  }
+  return source.identity.regular ? source.identity.size : UINT64_MAX;
 }
 
 bool SourceReadsAgain(const ByteSource& source) {

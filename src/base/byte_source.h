@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Where the input comes from: an open file, read once in order and again where needed, or a
 // text in memory.
 #pragma once
@@ -45,6 +46,10 @@ bool SourceIsOpen(const ByteSource& source);
 // bytes of a file that cannot be read twice are kept in a scratch file as they are handed out;
 // when that file cannot be made or written, reading goes on and SourceReadsAgain turns false.
 bool ReadSource(ByteSource* source, char* buffer, size_t capacity, size_t* got);
+
+// How many bytes the source will hand out, as far as known when it was opened, for sizing
+// buffers: a text's size, a regular file's size then; UINT64_MAX for a pipe or a device.
+uint64_t ExpectedSourceSize(const ByteSource& source);
 
 // True unless the source is a file that cannot be read twice whose scratch file was lost.
 bool SourceReadsAgain(const ByteSource& source);

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The input scan: reads the input in chunks and turns every line into a placed record.
 #include "input/input_scan.h"
 
@@ -21,6 +22,8 @@ namespace {
 // Bytes read at a time. A chunk and its records stay in the processor's caches while the CRC and
 // the writer go over them.
 constexpr size_t kChunkSize = size_t{256} << 10;
+// The smallest chunk, for a small input.
+constexpr size_t kLeastChunkSize = size_t{4} << 10;
 
 // Room for the unscanned start of a line carried over to the next chunk: a longest line and the
 // carriage return of its line end.
@@ -53,10 +56,16 @@ void Fail(InputScan* scan, const char* format) {
 }
 
 // The batches are read by another thread while the scan goes on: the scan reads into
-// kScanBuffers buffers in turn.
+// kScanBuffers buffers in turn. A small input gets chunks of its size (and at least
+// kLeastChunkSize bytes): a run over a few hundred bytes need not allocate and touch a megabyte.
+// An input that grew since it was opened is still read whole, in more chunks.
 void AllocateBuffers(InputScan* scan) {
+  uint64_t expected = ExpectedSourceSize(*scan->source);
+  scan->chunkSize = expected < kLeastChunkSize ? kLeastChunkSize
+                    : expected < kChunkSize    ? static_cast<size_t>(expected)
+                                               : kChunkSize;
   for (std::unique_ptr<char[]>& buffer : scan->buffers) {
-    buffer.reset(new (std::nothrow) char[kChunkSize + kCarryRoom]);
+    buffer.reset(new (std::nothrow) char[scan->chunkSize + kCarryRoom]);
     if (buffer == nullptr) {
       ReportInternalError(kInputScan);
     }
@@ -85,7 +94,7 @@ bool Refill(InputScan* scan) {
   scan->bufferOffset += scan->scanStart;
   scan->scanStart = 0;
   scan->dataEnd = carried;
-  size_t room = kChunkSize + kCarryRoom - carried;
+  size_t room = scan->chunkSize + kCarryRoom - carried;
   size_t got = 0;
   if (!ReadSource(scan->source, buffer + carried, room, &got)) {
     return false;

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The input scan: reads the input in chunks and turns every line into a placed record.
 #pragma once
 
@@ -49,8 +50,10 @@ struct InputScan {
   bool failed = false;
 
   // The chunk: bytes [scanStart, dataEnd) of `buffer` are read and not yet scanned;
-  // buffer[0] lies at bufferOffset in the input; it is buffers[current].
+  // buffer[0] lies at bufferOffset in the input; it is buffers[current]. Each buffer holds
+  // chunkSize bytes and the room for a line carried over from the chunk before.
   std::unique_ptr<char[]> buffers[kScanBuffers];
+  size_t chunkSize = 0;
   size_t current = 0;
   char* buffer = nullptr;
   bool handedOut = false;  // `buffer` holds the records of the last batch

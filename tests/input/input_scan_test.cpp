@@ -150,6 +150,24 @@ TEST(InputScan, LinesAndLineEndsAcrossChunkBoundaries) {
   }
 }
 
+TEST(InputScan, FileThatGrewSinceItWasOpenedIsReadWhole) {
+  // A small file is read in chunks of its size; what was added after the open comes in more
+  // chunks, with lines carried over between them.
+  std::mt19937 random(13);
+  ImageText image;
+  AppendIntelHexData(&image, 100, "\r\n", &random);
+  TempDir dir;
+  dir.Write("in.hex", image.text);
+  ByteSource source;
+  ASSERT_TRUE(OpenSourceFile(dir.Path("in.hex"), &source));
+  AppendIntelHexData(&image, 20000, "\r\n", &random);
+  AppendLine(&image, ":00000001FF", "\r\n");
+  dir.Write("in.hex", image.text);
+  ScanRun run = ScanSource(&source, "in.hex", kFarCodeAddress);
+  EXPECT_TRUE(run.accepted) << run.messages;
+  EXPECT_EQ(Lines(image.lines), Texts(run));
+}
+
 TEST(InputScan, LongestLinesAtAChunkBoundary) {
   // Lines of 522 characters are records, lines of 523 are refused, wherever the read ends.
   std::mt19937 random(12);
