@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: MIT
 # Installs what the tests need and lacks (tools/install_deps.sh), then builds and runs every test:
 # the whole suite under the address and undefined-behaviour sanitizers, the unit and command-line
 # tests under the thread sanitizer, the whole suite again without sanitizers, the fuzz targets,
@@ -85,8 +86,9 @@ share/cmake/sumwright/Sumwright.cmake
 share/cmake/sumwright/SumwrightCheckCrc.cmake
 share/cmake/sumwright/sumwrightConfig.cmake
 share/cmake/sumwright/sumwrightConfigVersion.cmake
-share/cmake/sumwright/sumwrightTargets-release.cmake
-share/cmake/sumwright/sumwrightTargets.cmake
+share/cmake/sumwright/sumwrightCrcTargets.cmake
+share/cmake/sumwright/sumwrightProgramTargets-release.cmake
+share/cmake/sumwright/sumwrightProgramTargets.cmake
 share/man/man1/sumwright.1
 share/pkgconfig/sumwright.pc"
 diff <(echo "$package_files") \
@@ -118,3 +120,9 @@ rm -rf build/staging
 cmake --install build/release-tests --prefix build/staging
 cmake/tests/check-package.sh build/staging build/package-check/staging
 cmake/tests/check-package.sh build/package/root/usr build/package-check/deb
+# The package's components, and the ZIP's package seen from Linux, where its program cannot run.
+rm -rf build/package/zip
+mkdir -p build/package/zip
+(cd build/package/zip && cmake -E tar xf ../sumwright-*-win64.zip)
+cmake/tests/check-components.sh build/staging build/package/zip/sumwright-*-win64 \
+  build/package-check/components
