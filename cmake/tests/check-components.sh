@@ -7,6 +7,7 @@
 #   error; found with SUMWRIGHT_EXECUTABLE naming a script that runs its sumwright.exe through
 #   Wine, which then adds the CRC; COMPONENTS crc alone found without the program.
 # - The Linux package: found whole; an unknown component refused with a reason.
+# - The Windows package's sumwright.pc names its sumwright.exe.
 # Stops at the first failure.
 set -euo pipefail
 linux=$(realpath "$1")
@@ -68,3 +69,6 @@ configure linux_unknown_component failed \
   'sumwright has no component "header"; its components are program and crc.' \
   -DCMAKE_PREFIX_PATH="$linux" "-DFIND_ARGUMENTS=REQUIRED;COMPONENTS;crc;header"
 
+output=$(PKG_CONFIG_LIBDIR="$windows/share/pkgconfig" pkg-config --variable=sumwright sumwright)
+[[ $output == "$windows/share/pkgconfig/../../bin/sumwright.exe" ]] ||
+  fail "pkg-config --variable=sumwright names another program"

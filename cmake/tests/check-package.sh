@@ -1,9 +1,10 @@
 #!/bin/bash
+# SPDX-License-Identifier: MIT
 # Uses an installed sumwright as a project does that knows only its prefix:
 #   cmake/tests/check-package.sh <install prefix> <work directory>
 # - examples/firmware, copied out of the source tree and configured with CMAKE_PREFIX_PATH alone,
-#   builds and passes its tests; its Makefile builds it too, with the header's folder from
-#   pkg-config and the prefix's bin/ on the PATH.
+#   builds and passes its tests; its Makefile builds it too, with the header's folder and the
+#   program from pkg-config.
 # - cmake/tests/cross, under a cross toolchain that looks for packages in an empty sysroot only:
 #   CMAKE_PREFIX_PATH alone does not find sumwright there; find_package(... NO_CMAKE_FIND_ROOT_PATH)
 #   and sumwright_DIR do, and each of these builds passes its tests.
@@ -28,7 +29,8 @@ cmake -S "$work/firmware" -B "$work/example" -G Ninja -DCMAKE_PREFIX_PATH="$pref
 grep -qxF "sumwright_DIR:PATH=$prefix/share/cmake/sumwright" "$work/example/CMakeCache.txt"
 cmake --build "$work/example" -j 2
 run_tests "$work/example"
-PATH="$prefix/bin:$PATH" PKG_CONFIG_LIBDIR="$prefix/share/pkgconfig" make -C "$work/firmware" check
+# The program from pkg-config, not from the PATH.
+PKG_CONFIG_LIBDIR="$prefix/share/pkgconfig" make -C "$work/firmware" check
 
 # cross_configure <case> <cmake options...>
 cross_configure() {
