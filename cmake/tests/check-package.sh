@@ -2,7 +2,8 @@
 # SPDX-License-Identifier: MIT
 # Uses an installed sumwright as a project does that knows only its prefix:
 #   cmake/tests/check-package.sh <install prefix> <work directory>
-# - examples/firmware, copied out of the source tree and configured with CMAKE_PREFIX_PATH alone,
+# - examples/firmware, copied out of the prefix's share/doc/sumwright/examples, where the package
+#   ships it, and configured with CMAKE_PREFIX_PATH alone,
 #   builds and passes its tests; its Makefile builds it too, with the header's folder and the
 #   program from pkg-config.
 # - examples/board, copied likewise and cross-built for Cortex-M3 with the toolchain file beside
@@ -17,6 +18,8 @@ mkdir -p "$2"
 work=$(realpath "$2")
 source_dir=$(realpath "$(dirname "$0")/../..")
 cross=$source_dir/cmake/tests/cross
+# The examples as the package ships them.
+examples=$prefix/share/doc/sumwright/examples
 
 # run_tests <build directory>: every test passes, and none is skipped.
 run_tests() {
@@ -26,7 +29,7 @@ run_tests() {
 
 rm -rf "$work/firmware" "$work/example" "$work/board" "$work/board-build" "$work/cross-plain" \
   "$work/cross-host" "$work/cross-dir"
-cp -r "$source_dir/examples/firmware" "$work/firmware"
+cp -r "$examples/firmware" "$work/firmware"
 cmake -S "$work/firmware" -B "$work/example" -G Ninja -DCMAKE_PREFIX_PATH="$prefix"
 # The package of this prefix, not one installed elsewhere on the machine.
 grep -qxF "sumwright_DIR:PATH=$prefix/share/cmake/sumwright" "$work/example/CMakeCache.txt"
@@ -37,7 +40,7 @@ PKG_CONFIG_LIBDIR="$prefix/share/pkgconfig" make -C "$work/firmware" check
 
 # The board firmware, cross-built for Cortex-M3, its CRC added and checked by the package, and
 # booted on QEMU.
-cp -r "$source_dir/examples/board" "$work/board"
+cp -r "$examples/board" "$work/board"
 cmake -S "$work/board" -B "$work/board-build" -G Ninja \
   --toolchain "$work/board/arm-none-eabi.cmake" -DCMAKE_PREFIX_PATH="$prefix"
 grep -qxF "sumwright_DIR:PATH=$prefix/share/cmake/sumwright" "$work/board-build/CMakeCache.txt"
