@@ -1,3 +1,4 @@
+/* SPDX-License-Identifier: MIT-0 */
 /* Boot-side check of the CRC that sumwright writes into a firmware image: C99, also usable from
  * C++, no dependencies beyond <stddef.h> and <stdint.h>, no allocation, no library calls.
  *

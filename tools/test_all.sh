@@ -1,9 +1,12 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: MIT
 # Installs what the tests need and lacks (tools/install_deps.sh), then builds and runs every test:
 # the whole suite under the address and undefined-behaviour sanitizers, the unit and command-line
 # tests under the thread sanitizer, the whole suite again without sanitizers, the fuzz targets,
-# the Windows build under Wine, the manual page, the .deb and the ZIP, the CMake module with the
-# example firmware, and the installed package as projects use it. Stops at the first failure.
+# the Windows build under Wine, the manual page, the .deb and the ZIP with their licence and
+# documents, the CMake module with the example firmware, the installed package as projects use
+# it (the board firmware booted on QEMU included), and the package's components. Stops at the
+# first failure.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
@@ -73,32 +76,55 @@ man_warnings=$(export LC_ALL=C.UTF-8
 [[ -z $man_warnings ]] || { echo "$man_warnings"; exit 1; }
 
 # Packages: the release .deb and the Windows ZIP each hold the program, its manual page, the boot
-# header, and the files that find_package(sumwright) and pkg-config read, and nothing else. The
-# .deb is unpacked and its program run.
+# header, the files that find_package(sumwright) and pkg-config read, the licence, README and the
+# examples, and nothing else. The .deb is unpacked and its program run, its copyright file read.
 rm -rf build/package
 mkdir -p build/package
 cpack --config build/release-tests/CPackConfig.cmake -G DEB -B "$PWD/build/package"
 cpack --config build/mingw/CPackConfig.cmake -G ZIP -B "$PWD/build/package"
-package_files="bin/sumwright
-include/sumwright/sumwright_crc.h
+package_files="include/sumwright/sumwright_crc.h
 share/cmake/sumwright/Sumwright.cmake
 share/cmake/sumwright/SumwrightCheckCrc.cmake
 share/cmake/sumwright/sumwrightConfig.cmake
 share/cmake/sumwright/sumwrightConfigVersion.cmake
-share/cmake/sumwright/sumwrightTargets-release.cmake
-share/cmake/sumwright/sumwrightTargets.cmake
+share/cmake/sumwright/sumwrightCrcTargets.cmake
+share/cmake/sumwright/sumwrightProgramTargets-release.cmake
+share/cmake/sumwright/sumwrightProgramTargets.cmake
 share/man/man1/sumwright.1
 share/pkgconfig/sumwright.pc"
-diff <(echo "$package_files") \
+example_files="examples/board/CMakeLists.txt
+examples/board/arm-none-eabi.cmake
+examples/board/board.ld
+examples/board/boot.cmake
+examples/board/main.c
+examples/board/startup.c
+examples/firmware/CMakeLists.txt
+examples/firmware/Makefile
+examples/firmware/expected/firmware_crc.hex
+examples/firmware/expected/firmware_crc.s19
+examples/firmware/firmware.cpp
+examples/firmware/image/firmware-v1.s19
+examples/firmware/image/firmware.hex"
+diff <(LC_ALL=C sort <<<"$package_files
+bin/sumwright
+share/doc/sumwright/copyright
+share/doc/sumwright/README.md
+$(sed 's|^|share/doc/sumwright/|' <<<"$example_files")") \
   <(dpkg-deb -c build/package/sumwright_*.deb | awk '!/\/$/ { print $6 }' | sed 's|^\./usr/||' |
     LC_ALL=C sort)
-diff <(echo "$package_files" | sed 's|^bin/sumwright$|bin/sumwright.exe|') \
+diff <(LC_ALL=C sort <<<"$package_files
+bin/sumwright.exe
+LICENSE
+README.md
+$example_files") \
   <(cmake -E tar tf build/package/sumwright-*-win64.zip | grep -v '/$' | sed 's|^[^/]*/||' |
     LC_ALL=C sort)
 dpkg-deb -x build/package/sumwright_*.deb build/package/root
 build/package/root/usr/bin/sumwright 2>/dev/null
 build/package/root/usr/bin/sumwright samples/app.hex -crc=FFFE=0-FFFD -output=build/package/app.hex
 MANWIDTH=80 man -l build/package/root/usr/share/man/man1/sumwright.1 >/dev/null
+/usr/bin/python3 cmake/tests/check_copyright.py build/package/root/usr/share/doc/sumwright/copyright \
+  LICENSE
 
 # Build integration: the CMake module's own tests, and the example firmware project with the
 # module from this source tree and the packaged program. Then the package as projects use it
@@ -118,3 +144,9 @@ rm -rf build/staging
 cmake --install build/release-tests --prefix build/staging
 cmake/tests/check-package.sh build/staging build/package-check/staging
 cmake/tests/check-package.sh build/package/root/usr build/package-check/deb
+# The package's components, and the ZIP's package seen from Linux, where its program cannot run.
+rm -rf build/package/zip
+mkdir -p build/package/zip
+(cd build/package/zip && cmake -E tar xf ../sumwright-*-win64.zip)
+cmake/tests/check-components.sh build/staging build/package/zip/sumwright-*-win64 \
+  build/package-check/components
