@@ -1,70 +1,49 @@
 #!/bin/bash
 # SPDX-License-Identifier: MIT
-# Checks file names in any script and paths past 259 characters with the Windows program under
-# Wine, against the records the Linux program writes:
+# Checks names in any script and paths past 259 characters with the Windows program under Wine
+# against the Linux program's records; S0 headers checksummed by hand. Wine's ANSI code page
+# follows the locale: 1252 for C.UTF-8, 932 (Shift_JIS) for ja_JP.UTF-8, made here (as root).
 #   cmake/check-windows-names.sh <linux program> <windows program .exe> <work directory>
-# Wine takes its ANSI code page from the locale: C.UTF-8 gives 1252, ja_JP.UTF-8 gives 932
-# (Shift_JIS), which Debian's locales package makes here (as root). Expected S0 headers are
-# checksummed by hand; on a console (a pseudo-terminal, which Wine turns into one) names show
-# their own characters.
 set -euo pipefail
-linux_exe=$(realpath "$1")
-exe=$(realpath "$2")
-rm -rf "$3"
-mkdir -p "$3/reference"
-work=$(realpath "$3")
+linux_exe=$(realpath "$1") exe=$(realpath "$2")
+rm -rf "$3" && mkdir -p "$3/reference" && work=$(realpath "$3")
 launcher=$(realpath "$(dirname "$0")/run-under-wine.sh")
 samples=$(realpath "$(dirname "$0")/../samples")
+source "$(dirname "$0")/windows-checks.sh"
 locale -a | grep -qx ja_JP.utf8 || localedef -i ja_JP -f UTF-8 ja_JP.UTF-8
 unset LC_ALL
 export WINEDEBUG="${WINEDEBUG:--all}"
-failures=0
 
-expect() {
-  if [[ $2 == "$3" ]]; then
-    echo "as expected: $1"
-  else
-    printf 'UNEXPECTED: %s\n  expected: %q\n  actual:   %q\n' "$1" "$2" "$3"
-    failures=$((failures + 1))
-  fi
-}
-
-# The records every output must hold after its first line (the header of an S-record file).
-# (Names without "-", which the option rules would take for an option.)
+# The records of every output after its first line (an S-record file's header), from the Linux
+# program. (Input names without "-", which the option rules would take for an option.)
 cd "$work/reference"
 for form in hex s19; do
   cp "$samples/app.$form" "input.$form"
   "$linux_exe" "input.$form" -crc=FFFE=0-FFFD "-output=app.$form" 2>/dev/null
 done
 
-# run <locale> <arguments...>: the Windows program in $work/case; status and messages in globals.
-run() {
-  local lang=$1
-  shift
+run() {  # <locale> <arguments...>: in $work/case; status and messages in globals
   set +e
-  messages=$(cd "$work/case" && LANG=$lang "$launcher" "$exe" "$@" 2>&1 >/dev/null)
+  messages=$(cd "$work/case" && LANG=$1 "$launcher" "$exe" "${@:2}" 2>&1 >/dev/null)
   status=$?
   set -e
 }
-
-# place <path> <sample>: a copy of samples/app.<sample> as $work/case/<path>.
-place() {
-  mkdir -p "$(dirname "$work/case/$1")"
-  cp "$samples/app.$2" "$work/case/$1"
+place() {  # <path> <form>: samples/app.<form> as $work/case/<path>
+  mkdir -p "$(dirname "$work/case/$1")" && cp "$samples/app.$2" "$work/case/$1"
 }
 
 banner="Sumwright Version 1.0.0"
 completed=$'** L0500 (I) Generated CRC code at "0x0000FFFE"\n\nSumwright Completed'
 
-# Each case: name | locale | input | its form | subcommand file (- for none) and what it holds:
-# utf8, bom (UTF-8 after a byte order mark) or sjis (Shift_JIS) | arguments | output | header.
-# A subcommand file names the input and the -crc option; the arguments hold the rest.
+# Each case: name | locale | input | its form | subcommand file (- for none), its encoding and
+# "mark" for a UTF-8 byte order mark | arguments | output | header. A subcommand file names the
+# input and the -crc option; the arguments hold the rest.
 cases=(
   "Japanese input, derived output|C.UTF-8|日本語フォルダ/アプリ.hex|hex|-|日本語フォルダ\\アプリ.hex -crc=FFFE=0-FFFD|日本語フォルダ/アプリ_1.hex|"
   "Korean -output|C.UTF-8|한국어/펌웨어.s19|s19|-|한국어\\펌웨어.s19 -crc=FFFE=0-FFFD -output=한국어\\출력.s19|한국어/출력.s19|S00E00005F5F20202020202073313996"
-  "emoji -subcommand in UTF-8|C.UTF-8|emoji😀/app🚀.s19|s19|emoji😀/opts😀.txt utf8|-subcommand=emoji😀\\opts😀.txt -output=emoji😀\\out🚀.s19|emoji😀/out🚀.s19|S00E00006F75745F20202020733139DD"
-  "subcommand file with a byte order mark|C.UTF-8|日本語/アプリ.hex|hex|日本語/オプション.txt bom|-subcommand=日本語\\オプション.txt|日本語/アプリ_1.hex|"
-  "Shift_JIS subcommand file under code page 932|ja_JP.UTF-8|ソフト/表.s19|s19|ソフト/設定.txt sjis|-subcommand=ソフト\\設定.txt|ソフト/表_1.s19|S00E0000955C5F312020202073313913"
+  "emoji -subcommand in UTF-8|C.UTF-8|emoji😀/app🚀.s19|s19|emoji😀/opts😀.txt UTF-8|-subcommand=emoji😀\\opts😀.txt -output=emoji😀\\out🚀.s19|emoji😀/out🚀.s19|S00E00006F75745F20202020733139DD"
+  "subcommand file with a byte order mark|C.UTF-8|日本語/アプリ.hex|hex|日本語/オプション.txt UTF-8 mark|-subcommand=日本語\\オプション.txt|日本語/アプリ_1.hex|"
+  "Shift_JIS subcommand file under code page 932|ja_JP.UTF-8|ソフト/表.s19|s19|ソフト/設定.txt SHIFT_JIS|-subcommand=ソフト\\設定.txt|ソフト/表_1.s19|S00E0000955C5F312020202073313913"
   "Japanese header under code page 932|ja_JP.UTF-8|アプリ.s19|s19|-|アプリ.s19 -crc=FFFE=0-FFFD|アプリ_1.s19|S00E000083418376838A5F31733139BA"
   "Korean name under code page 932|ja_JP.UTF-8|한국어/펌웨어.hex|hex|-|한국어\\펌웨어.hex -crc=FFFE=0-FFFD|한국어/펌웨어_1.hex|"
 )
@@ -72,14 +51,11 @@ for entry in "${cases[@]}"; do
   IFS='|' read -r name lang input form subcommand arguments output header <<<"$entry"
   rm -rf "$work/case"
   place "$input" "$form"
-  if [[ $subcommand != - ]]; then
-    read -r file kind <<<"$subcommand"
-    lines=("${input//\//\\}" -crc=FFFE=0-FFFD)
-    case $kind in
-      utf8) printf '%s\r\n' "${lines[@]}" >"$work/case/$file" ;;
-      bom) { printf '\xEF\xBB\xBF' && printf '%s\r\n' "${lines[@]}"; } >"$work/case/$file" ;;
-      sjis) printf '%s\r\n' "${lines[@]}" | iconv -f UTF-8 -t SHIFT_JIS >"$work/case/$file" ;;
-    esac
+  read -r file encoding mark <<<"$subcommand"
+  if [[ $file != - ]]; then
+    { [[ -z $mark ]] || printf '\xEF\xBB\xBF'
+      printf '%s\r\n' "${input//\//\\}" -crc=FFFE=0-FFFD | iconv -f UTF-8 -t "$encoding"
+    } >"$work/case/$file"
   fi
   read -r -a words <<<"$arguments"
   run "$lang" "${words[@]}"
@@ -93,8 +69,7 @@ done
 
 # The same file by two spellings of a Unicode name: refused, the message in code page 1252
 # ("?" for the Greek letters it lacks), the input left as it was.
-rm -rf "$work/case"
-place "Ωμέγα/Äpfel.hex" hex
+rm -rf "$work/case" && place "Ωμέγα/Äpfel.hex" hex
 run C.UTF-8 'Ωμέγα\Äpfel.hex' -crc=FFFE=0-FFFD '-output=ΩΜΈΓΑ\.\äPFEL.HEX'
 expect "same file, two spellings: status" 1 "$status"
 expect "same file, two spellings: messages" "$banner"$'\n''** L2011 (E) Invalid parameter specified in option "output" : "?????\.\'$'\xE4''PFEL.HEX"'$'\n\n''Sumwright Abort' \
@@ -104,8 +79,7 @@ expect "same file, two spellings: input" "" "$(cmp "$samples/app.hex" "$work/cas
 
 # A directory more than 300 characters deep: a new output, a replaced one, and a failed run that
 # leaves nothing beside it. The failed run's input ends after the data, so its CRC cannot land.
-rm -rf "$work/case"
-deep="深い/$(printf 'd%.0s' {1..100})/$(printf 'e%.0s' {1..100})/$(printf 'f%.0s' {1..100})"
+rm -rf "$work/case" && deep="深い/$(printf 'd%.0s' {1..100})/$(printf 'e%.0s' {1..100})/$(printf 'f%.0s' {1..100})"
 place "$deep/app.hex" hex
 grep -v ':00000001FF' "$samples/app.hex" >"$work/case/$deep/cut.hex"
 for attempt in new replaced; do
@@ -120,17 +94,15 @@ expect "long path, failed run: files" $'app.hex\ncut.hex\nout.hex' "$(ls -A "$wo
 expect "long path, failed run: output kept" "$(cat "$work/reference/app.hex")" \
   "$(cat "$work/case/$deep/out.hex")"
 
-# On a console: the name's own characters and the usage text's ellipsis, whatever the code page.
+# On a console (Wine makes one of a pseudo-terminal, drawn with cursor moves): the name's own
+# characters and the usage text's ellipsis, whatever the code page.
 console() {
-  (cd "$work/case" && LANG=C.UTF-8 SHELL=/bin/bash script -qec "wine $(printf '%q ' "$exe" "$@")" /dev/null) |
-    perl -pe 's/\e\[(\d*)C/" " x ($1||1)/ge; s/\e\[[0-9;?]*[A-Za-z]//g; s/\r//g'
+  (cd "$work/case" && LANG=C.UTF-8 SHELL=/bin/bash script -qec "wine $(printf '%q ' "$exe" "$@")" \
+    /dev/null) | perl -pe 's/\e\[(\d*)C/" " x ($1||1)/ge; s/\e\[[0-9;?]*[A-Za-z]//g; s/\r//g'
 }
 expect "console: a missing Unicode name" "$banner"$'\n''** L3300 (F) Cannot Open File : "Ωμέγα\日本.hex"'$'\n\n''Sumwright Abort' \
   "$(console 'Ωμέγα\日本.hex' -crc=FFFE=0-FFFD)"
 expect "console: the usage text's ellipsis" "<sub>: <addr>=<start>-<end>[,…][/{CCITT|16}]" \
   "$(console | grep '^<sub>')"
 
-if ((failures > 0)); then
-  echo "$failures Windows name checks failed"
-  exit 1
-fi
+finish "Windows name checks"
