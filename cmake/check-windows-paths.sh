@@ -1,4 +1,5 @@
 #!/bin/bash
+# SPDX-License-Identifier: MIT
 # Checks what only the Windows program does with file names, under Wine:
 #   cmake/check-windows-paths.sh <windows program .exe> <work directory>
 # Backslash directories for the derived output name and the S0 header, drive-letter paths, and an
@@ -10,17 +11,7 @@ mkdir -p "$2"
 work=$(realpath "$2")
 launcher=$(realpath "$(dirname "$0")/run-under-wine.sh")
 samples=$(realpath "$(dirname "$0")/../samples")
-failures=0
-
-# expect <name> <expected> <actual>
-expect() {
-  if [[ $2 == "$3" ]]; then
-    echo "as expected: $1"
-  else
-    printf 'UNEXPECTED: %s\n  expected: %q\n  actual:   %q\n' "$1" "$2" "$3"
-    failures=$((failures + 1))
-  fi
-}
+source "$(dirname "$0")/windows-checks.sh"
 
 # run <arguments...>: runs the program in $work/case, leaves status and messages in globals.
 run() {
@@ -65,7 +56,4 @@ expect "input in other letter case: input unchanged" "" \
   "$(cmp "$samples/app.s19" "$work/case/sub.d/app.s19" 2>&1)"
 expect "input in other letter case: no other file" "app.s19" "$(ls "$work/case/sub.d")"
 
-if ((failures > 0)); then
-  echo "$failures Windows file-name checks failed"
-  exit 1
-fi
+finish "Windows file-name checks"

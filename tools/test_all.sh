@@ -48,7 +48,7 @@ done
 
 # Windows: cross-build with MinGW-w64 (the boot header's compile check included), run the
 # command-line tests against the .exe under Wine (in a fresh, quiet, headless prefix under build/)
-# and require the same output bytes as on Linux.
+# and require the same output bytes as on Linux, also for names in any script and long paths.
 cmake --preset mingw
 cmake --build --preset mingw -j 2
 export WINEPREFIX="$PWD/build/wine-prefix" WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
@@ -65,6 +65,7 @@ SUMWRIGHT_EXE="$PWD/build/mingw/sumwright.exe" SUMWRIGHT_LAUNCHER="$PWD/cmake/ru
 check_skips build/windows-cli.xml
 cmake/compare-windows-output.sh build/asan/sumwright build/mingw/sumwright.exe build/windows-compare
 cmake/check-windows-paths.sh build/mingw/sumwright.exe build/windows-paths
+cmake/check-windows-names.sh build/asan/sumwright build/mingw/sumwright.exe build/windows-names
 cmake/check-windows-interrupt.sh build/mingw/sumwright.exe build/windows-interrupt
 wineserver --kill  # ends the Wine processes started above
 trap - EXIT

@@ -18,6 +18,9 @@
 #include <process.h>
 #include <sys/stat.h>
 #include <windows.h>
+
+#include "base/wide_text.h"
+#include "base/windows_path.h"
 #else
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -121,7 +124,7 @@ int OpenDescriptor(const std::string& name, int flags, int permissions) {
   }
   for (;;) {
 #if defined(_WIN32)
-    int descriptor = _open(name.c_str(), flags | _O_BINARY, permissions);
+    int descriptor = _wopen(SystemPath(name).c_str(), flags | _O_BINARY, permissions);
 #else
     int descriptor = open(name.c_str(), flags, static_cast<mode_t>(permissions));
 #endif
@@ -314,9 +317,10 @@ bool SameContents(const FileIdentity& first, const FileIdentity& second) {
 
 std::string ScratchDirectory() {
 #if defined(_WIN32)
-  char directory[MAX_PATH + 1];
-  DWORD length = GetTempPathA(sizeof directory, directory);
-  return length == 0 || length > MAX_PATH ? std::string() : std::string(directory, length);
+  // GetTempPathW names at most MAX_PATH + 1 characters, with the final backslash.
+  wchar_t directory[MAX_PATH + 2];
+  DWORD length = GetTempPathW(MAX_PATH + 2, directory);
+  return length == 0 || length > MAX_PATH + 1 ? std::string() : TextFromWide(directory, length);
 #else
   const char* directory = std::getenv("TMPDIR");
   return directory == nullptr || *directory == '\0' ? "/tmp" : directory;
@@ -331,12 +335,13 @@ int OpenScratchFile() {
 #if defined(_WIN32)
   static unsigned serial = 0;
   for (int attempt = 0; attempt < 100; ++attempt) {
-    char name[MAX_PATH + 64];
-    std::snprintf(name, sizeof name, "%ssumwright-scratch-%x-%x.tmp", directory.c_str(),
+    char name[64];
+    std::snprintf(name, sizeof name, "sumwright-scratch-%x-%x.tmp",
                   static_cast<unsigned>(_getpid()), ++serial);
     // _O_TEMPORARY: the system removes the file when it is closed, also when the process dies.
     int descriptor =
-        _open(name, _O_RDWR | _O_CREAT | _O_EXCL | _O_BINARY | _O_TEMPORARY, _S_IREAD | _S_IWRITE);
+        _wopen(SystemPath(directory + name).c_str(),
+               _O_RDWR | _O_CREAT | _O_EXCL | _O_BINARY | _O_TEMPORARY, _S_IREAD | _S_IWRITE);
     if (descriptor >= 0 || errno != EEXIST) {
       return NoteOwnDescriptor(descriptor);
     }

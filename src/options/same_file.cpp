@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Whether two file names name the same existing file.
 #include "options/same_file.h"
 
@@ -5,6 +6,8 @@
 
 #if defined(_WIN32)
 #include <windows.h>
+
+#include "base/windows_path.h"
 #else
 #include <sys/stat.h>
 #endif
@@ -24,9 +27,9 @@ struct NameIdentity {
 bool IdentifyFile(const std::string& name, NameIdentity* identity) {
   // Opening for no access with every sharing mode never disturbs a file that is open elsewhere;
   // FILE_FLAG_BACKUP_SEMANTICS lets the call open a directory too.
-  HANDLE handle =
-      CreateFileA(name.c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
-                  OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+  HANDLE handle = CreateFileW(SystemPath(name).c_str(), 0,
+                              FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                              OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
   if (handle == INVALID_HANDLE_VALUE) {
     return false;
   }

@@ -1,13 +1,17 @@
+// SPDX-License-Identifier: MIT
 // Subcommand files: further option tokens, one per line.
 #include "options/subcommand_file.h"
 
 #include <cstring>
 #include <new>
 #include <stdexcept>
+#include <string>
+#include <string_view>
 
 #include "base/interrupt.h"
 #include "base/messages.h"
 #include "base/whole_file.h"
+#include "base/wide_text.h"
 #include "options/find_text.h"
 
 namespace sumwright {
@@ -36,12 +40,32 @@ size_t CountLines(const ByteBuffer& bytes) {
   return lines;
 }
 
-// Appends the lines of `bytes` as tokens; false when a line names a subcommand file (after L2003
+// The file's text as names travel inside the program, without a UTF-8 byte order mark at its
+// start, which an editor may write and which belongs to no line. On Windows, a file that is not
+// UTF-8 (with the mark or valid without it) was saved in the ANSI code page (Shift_JIS on a
+// Japanese system, for instance), and is turned into UTF-8.
+std::string_view FileText(const ByteBuffer& bytes, std::string* converted) {
+  std::string_view text(bytes.data(), bytes.size());
+  if (text.substr(0, kUtf8Mark.size()) == kUtf8Mark) {
+    return text.substr(kUtf8Mark.size());
+  }
+#if defined(_WIN32)
+  if (!IsUtf8(text)) {
+    *converted = TextFromAnsi(text);
+    return *converted;
+  }
+#else
+  (void)converted;
+#endif
+  return text;
+}
+
+// Appends the lines of `text` as tokens; false when a line names a subcommand file (after L2003
 // for each such line).
-bool AppendLines(const ByteBuffer& bytes, OptionState* state) {
+bool AppendLines(std::string_view text, OptionState* state) {
   unsigned errors = 0;
-  const char* at = bytes.data();
-  const char* end = bytes.data() + bytes.size();
+  const char* at = text.data();
+  const char* end = text.data() + text.size();
   while (at < end) {
     PollInterrupt();
     const void* found = std::memchr(at, '\n', static_cast<size_t>(end - at));
@@ -90,7 +114,8 @@ bool ReadSubcommandFile(const std::string& token, OptionState* state) {
     if (CountLines(bytes) > kMostLines) {
       ReportInternalError(kSubcommandReading);
     }
-    appended = AppendLines(bytes, state);
+    std::string converted;
+    appended = AppendLines(FileText(bytes, &converted), state);
   } catch (const std::bad_alloc&) {
     ReportInternalError(kSubcommandReading);
   } catch (const std::length_error&) {

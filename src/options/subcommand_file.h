@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Subcommand files: further option tokens, one per line.
 #pragma once
 
@@ -11,6 +12,8 @@ namespace sumwright {
 void AppendToken(const std::string& text, OptionState* state);
 
 // Reads the file named after the first "=" of `token` into the token list, one token per line.
+// A UTF-8 byte order mark at the start of the file belongs to no line. On Windows the text is
+// UTF-8 when it starts with that mark or is valid UTF-8, and in the ANSI code page otherwise.
 // False after L2010 (no file name) or after L2003 for lines naming a subcommand file; on true
 // counts the file in subcommandCount. Throws OptionAbort after L3300 when the file cannot be
 // opened. Ends the process with internal error (0, 429) when the file holds more than 16 MiB or

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // What the output name stands for, and how the finished output takes its place: a file replaced
 // by renaming a complete temporary file over it, or a stream written into. The Windows side; the
 // POSIX side is output_target.cpp.
@@ -11,10 +12,13 @@
 #include <windows.h>
 
 #include <cerrno>
-#include <cstdio>
+#include <new>
+#include <stdexcept>
 
 #include "base/file_io.h"
 #include "base/interrupt.h"
+#include "base/wide_text.h"
+#include "base/windows_path.h"
 #include "output/output_names.h"
 
 namespace sumwright {
@@ -36,7 +40,7 @@ std::string PlainPath(const std::string& path) {
 }
 
 HANDLE OpenForWriting(const std::string& name, DWORD disposition) {
-  return CreateFileA(name.c_str(), GENERIC_WRITE,
+  return CreateFileW(SystemPath(name).c_str(), GENERIC_WRITE,
                      FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, disposition,
                      FILE_ATTRIBUTE_NORMAL, nullptr);
 }
@@ -49,8 +53,8 @@ bool SameFile(const BY_HANDLE_FILE_INFORMATION& first, const BY_HANDLE_FILE_INFO
 
 // The file of that path itself, a link not followed.
 bool IdentifyPath(const std::string& path, BY_HANDLE_FILE_INFORMATION* information) {
-  HANDLE handle = CreateFileA(
-      path.c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+  HANDLE handle = CreateFileW(
+      SystemPath(path).c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
       OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS | FILE_FLAG_OPEN_REPARSE_POINT, nullptr);
   if (handle == INVALID_HANDLE_VALUE) {
     return false;
@@ -62,37 +66,44 @@ bool IdentifyPath(const std::string& path, BY_HANDLE_FILE_INFORMATION* informati
 
 // The path of the file an open handle reached, links followed.
 bool FinalPath(HANDLE handle, std::string* path) {
-  char buffer[MAX_PATH * 4];
-  DWORD length = GetFinalPathNameByHandleA(handle, buffer, sizeof buffer,
-                                           FILE_NAME_NORMALIZED | VOLUME_NAME_DOS);
-  if (length == 0 || length >= sizeof buffer) {
+  constexpr DWORD kFlags = FILE_NAME_NORMALIZED | VOLUME_NAME_DOS;
+  // The size needed, with the NUL; then the path, without it.
+  DWORD size = GetFinalPathNameByHandleW(handle, nullptr, 0, kFlags);
+  if (size == 0) {
     return false;
   }
-  *path = PlainPath(std::string(buffer, length));
+  std::wstring buffer(size, L'\0');
+  DWORD length = GetFinalPathNameByHandleW(handle, &buffer[0], size, kFlags);
+  if (length == 0 || length >= size) {
+    return false;
+  }
+  *path = PlainPath(TextFromWide(buffer.data(), length));
   return true;
 }
 
 bool IsLink(const std::string& name) {
-  DWORD attributes = GetFileAttributesA(name.c_str());
+  DWORD attributes = GetFileAttributesW(SystemPath(name).c_str());
   return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0;
 }
 
 // The path of the file that `name`, opened as `handle`, reached: the name itself, or through a
 // symbolic link the link's final target. *throughLink tells which.
 bool ReachedPath(const std::string& name, HANDLE handle, std::string* path, bool* throughLink) {
-  char full[MAX_PATH * 4];
-  DWORD length = GetFullPathNameA(name.c_str(), sizeof full, full, nullptr);
+  std::wstring full = FullPath(WideText(name));
   std::string finalPath;
-  if (length == 0 || length >= sizeof full || !FinalPath(handle, &finalPath)) {
+  if (full.empty() || !FinalPath(handle, &finalPath)) {
     // Without a final path only a name that is no link can be replaced.
     *path = name;
     *throughLink = false;
     return !IsLink(name);
   }
-  // Names of one file differ only in letter case unless a link led elsewhere.
+  // Names of one file differ only in letter case, as the file system compares it, unless a link
+  // led elsewhere. A name given in "\\?\" form has that form in its full path too.
+  std::wstring plainFull = WideText(PlainPath(TextFromWide(full.data(), full.size())));
+  std::wstring wideFinal = WideText(finalPath);
   *throughLink =
-      CompareStringA(LOCALE_INVARIANT, NORM_IGNORECASE, full, static_cast<int>(length),
-                     finalPath.c_str(), static_cast<int>(finalPath.size())) != CSTR_EQUAL;
+      CompareStringOrdinal(plainFull.data(), static_cast<int>(plainFull.size()), wideFinal.data(),
+                           static_cast<int>(wideFinal.size()), TRUE) != CSTR_EQUAL;
   *path = *throughLink ? finalPath : name;
   return true;
 }
@@ -163,8 +174,8 @@ int CreateTemporaryFile(const OutputTarget& target, std::string* temporaryName,
   *naming = NamedAtCreation;
   for (int attempt = 0; attempt < kNameAttempts; ++attempt) {
     std::string candidate = TemporaryName();
-    int descriptor = _open((target.directory + candidate).c_str(),
-                           _O_RDWR | _O_CREAT | _O_EXCL | _O_BINARY, _S_IREAD | _S_IWRITE);
+    int descriptor = OpenDescriptor(target.directory + candidate, _O_RDWR | _O_CREAT | _O_EXCL,
+                                    _S_IREAD | _S_IWRITE);
     if (descriptor >= 0) {
       *temporaryName = candidate;
       return descriptor;
@@ -181,7 +192,13 @@ bool NameTemporaryFile(const OutputTarget&, int, TemporaryNaming, std::string*) 
 }
 
 void RemoveTemporaryFile(const OutputTarget& target, const std::string& temporaryName) {
-  std::remove((target.directory + temporaryName).c_str());
+  // The path takes a little memory; a process end for want of memory that cannot have it leaves
+  // the file, as a crash would.
+  try {
+    DeleteFileW(SystemPath(target.directory + temporaryName).c_str());
+  } catch (const std::bad_alloc&) {
+  } catch (const std::length_error&) {
+  }
 }
 
 bool ReplaceTarget(const OutputTarget& target, const std::string& temporaryName) {
@@ -201,10 +218,11 @@ bool ReplaceTarget(const OutputTarget& target, const std::string& temporaryName)
       return false;
     }
   }
-  std::string from = target.directory + temporaryName;
+  std::wstring from = SystemPath(target.directory + temporaryName);
+  std::wstring to = SystemPath(finalName);
   // A scanner or indexer may hold either file for a moment: try again briefly before failing.
   for (int attempt = 0; attempt < 10; ++attempt) {
-    if (MoveFileExA(from.c_str(), finalName.c_str(), MOVEFILE_REPLACE_EXISTING) != 0) {
+    if (MoveFileExW(from.c_str(), to.c_str(), MOVEFILE_REPLACE_EXISTING) != 0) {
       return true;
     }
     DWORD error = GetLastError();

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The S-record writer: a header record built from the output name, then the records copied,
 // the code field patched, or a CRC record inserted.
 //
@@ -21,6 +22,10 @@
 #include "input/s_record_reader.h"
 #include "output/output_writer.h"
 #include "output/record_text.h"
+
+#if defined(_WIN32)
+#include "base/wide_text.h"
+#endif
 
 namespace sumwright {
 
@@ -113,7 +118,14 @@ void BuildSRecordHeader(const std::string& outputName, char header[kHeaderLength
   std::memcpy(header, "S00E0000202020202020202020202000", kHeaderLength);
   size_t namePart = outputName.find_last_of("/\\");
   namePart = namePart == std::string::npos ? 0 : namePart + 1;
+#if defined(_WIN32)
+  // The name's bytes in the ANSI code page, as Windows programs have always written them; a
+  // character that the code page lacks becomes "_".
+  std::string ansiName = AnsiFromText(std::string_view(outputName).substr(namePart), '_');
+  std::string_view name(ansiName);
+#else
   std::string_view name(outputName.data() + namePart, outputName.size() - namePart);
+#endif
   size_t position = 0;
   while (position < name.size() && position < kNameDigits && name[position] != '.') {
     HexDigits(static_cast<unsigned char>(name[position]), 1, header + 8 + 2 * position);

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The S-record writer: a header record built from the output name, then the records copied,
 // the code field patched, or a CRC record inserted.
 #pragma once
@@ -26,6 +27,8 @@ void WriteSRecords(const ScanBatch& batch, OutputWriter* writer);
 // The header record for an output name: S0, count 0E, address 0000, the first 8 characters of
 // the file-name part up to its first "." and the first 3 after the next ".", as hex digits of
 // their bytes, spaces (20) where nothing is written, and the checksum. 32 characters, no NUL.
+// The bytes are the name's own (POSIX), or on Windows those of the ANSI code page, with "_" for
+// each character that the code page lacks.
 void BuildSRecordHeader(const std::string& outputName, char header[32]);
 
 }  // namespace sumwright

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Tests of subcommand files: one token per line, appended at the place of the option.
 #include "options/subcommand_file.h"
 
@@ -30,6 +31,11 @@ TEST(SubcommandFile, EachLineBecomesOneTokenWithOnlyItsLineEndRemoved) {
       {"final CR stays", "app.hex\r", {"app.hex\r"}},
       {"empty lines", "\n\r\n\n", {"", "", ""}},
       {"blanks kept", "  -crc=1=2-3  \n", {"  -crc=1=2-3  "}},
+      // A UTF-8 byte order mark, as editors may write it, belongs to no line; only at the start.
+      {"byte order mark",
+       "\xEF\xBB\xBF"
+       "app.hex\n\xEF\xBB\xBFx",
+       {"app.hex", "\xEF\xBB\xBFx"}},
   };
   for (const Case& c : cases) {
     TempDir dir;
