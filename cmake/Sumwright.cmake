@@ -1,45 +1,55 @@
-# Build integration: add a CRC to a firmware image as a post-build step of its target, and check
-# the CRC of an image in a CTest test.
+# SPDX-License-Identifier: MIT
+# Build integration: add a CRC to a firmware image, as a post-build step of the target whose own
+# post-build writes the image or as a rule of its own, and check the CRC of an image in a CTest
+# test. The reference is the manual page sumwright-cmake(7).
 #
 #   find_package(sumwright 1.0 REQUIRED)      # an installed sumwright: this file comes with it
 #   # or, from a source tree: list(APPEND CMAKE_MODULE_PATH <sumwright source>/cmake)
 #   #                         include(Sumwright)
 #
-#   sumwright_add_crc(TARGET    firmware
-#                     INPUT     ${CMAKE_CURRENT_BINARY_DIR}/firmware.hex
-#                     OUTPUT    ${CMAKE_CURRENT_BINARY_DIR}/firmware_crc.hex
-#                     CRC       7FFE=0-7FFD
-#                     [ENDIAN    big|little]
-#                     [ALGORITHM CCITT|16])
-#   sumwright_check_crc(NAME      firmware_crc
-#                       IMAGE     ${CMAKE_CURRENT_BINARY_DIR}/firmware_crc.hex
-#                       CRC       7FFE=0-7FFD
-#                       [ENDIAN    big|little]
-#                       [ALGORITHM CCITT|16])
+#   sumwright_add_crc(TARGET <target> | NAME <name>
+#                     INPUT <file> OUTPUT <file> CRC 7FFE=0-7FFD
+#                     [ENDIAN big|little] [ALGORITHM CCITT|16]
+#                     [DEPENDS <files or targets>...])      # with NAME only
+#   sumwright_check_crc(NAME <test> IMAGE <file> CRC 7FFE=0-7FFD
+#                       [ENDIAN big|little] [ALGORITHM CCITT|16])
 #
-# sumwright_add_crc: after TARGET is built (and after the post-build steps added before this call,
-# such as the one that writes INPUT from the linked program), the step runs sumwright on INPUT and
-# writes OUTPUT in the same form, Intel HEX or S-record. CRC is the -crc parameter: the code
-# address, "=", the ranges. The options go to sumwright through a subcommand file, one option per
-# line, written at configure time next to OUTPUT's build files. A failing run fails the build and
-# leaves no OUTPUT behind (an earlier OUTPUT stays as it was).
+# sumwright_add_crc with TARGET: after TARGET is built and the post-build steps added before this
+# call have run (the one that writes INPUT from the linked program), the step runs sumwright on
+# INPUT and writes OUTPUT in the same form. With NAME: a rule that writes OUTPUT, and a target
+# NAME in ALL that builds it; INPUT is a file of the source tree or another rule's OUTPUT.
+# CRC is the -crc parameter: the code address, "=", the ranges.
+#
+# The step runs again exactly when its result would change. Everything that decides OUTPUT (the
+# input's and the output's paths, the options, the program) goes into a settings file of the
+# step, written at generate time only when it changes. The rule depends on it, on INPUT and on
+# the program; a TARGET step cannot depend on files, so the target's link does (LINK_DEPENDS),
+# and the target's post-build steps then run again in order. Passing the options on the command
+# line would not do: Makefiles do not run a rule again when its command changes.
+#
+# The step (SumwrightRun.cmake) runs sumwright in a folder of its own and renames the finished
+# output to OUTPUT: a failing run fails the build and leaves an earlier OUTPUT as it was. It
+# prints one line naming OUTPUT (a rule's COMMENT; a post-build step's COMMENT is not shown under
+# Ninja, so there the step prints it), sumwright's own lines only on failure, and, when sumwright
+# refused the input with its abort line alone, the cause it finds in the input.
 #
 # sumwright_check_crc: adds the test NAME, which passes when IMAGE holds the CRC that sumwright
-# writes with these options, and otherwise fails with a message that names IMAGE. The test runs
-# sumwright on IMAGE again, into a folder of its own under IMAGE's file name, and compares the
+# writes with these options, and otherwise says what is wrong (SumwrightCheckCrc.cmake). The test
+# runs sumwright on IMAGE again, into a folder of its own under IMAGE's file name, and compares the
 # output with IMAGE byte for byte: the CRC bytes lie outside every range, so the output is IMAGE
 # exactly when IMAGE already held the right CRC. It checks images that sumwright wrote: an image
 # written by another tool can differ in its S0 header, or in the letter case of the record that
 # holds the CRC, and fail even when its CRC is right.
 #
-# Relative INPUT, OUTPUT and IMAGE paths are taken from the current binary directory.
+# Relative OUTPUT and IMAGE paths are taken from the current binary directory, and so is a
+# relative INPUT, except that a rule's INPUT that exists in the current source directory is taken
+# from there. Paths may hold generator expressions where add_custom_command allows them; a path
+# that starts with one is taken as it is.
 #
 # sumwright recognises its options by a "-" and their leading letters anywhere in an argument,
-# so an input path containing "-" would be taken for an option. The step therefore runs in
-# OUTPUT's directory and names the input by its path relative to it; when that path contains a
-# "-", the input is first copied into OUTPUT's directory under a name without one. The test always
-# runs on a copy named without one. The file names of OUTPUT and IMAGE, which sumwright writes,
-# must not contain "-cr" or "-su" in any letter case.
+# so an input path containing "-" would be taken for an option: the step names INPUT by a path
+# without one, or reads a copy. The test always runs on a copy named without one. The file names
+# of OUTPUT and IMAGE, which sumwright writes, must not contain "-cr" or "-su" in any letter case.
 #
 # The program: SUMWRIGHT_EXECUTABLE, a path or the name of an executable target of the same build;
 # when empty, the target sumwright::sumwright, which find_package(sumwright) imports; without it,

@@ -8,9 +8,9 @@
 # an S-record image's S0 header carries); the finished file is then renamed to OUTPUT, so a failed
 # run leaves an earlier OUTPUT as it was. sumwright recognises its options by a "-" anywhere in an
 # argument, so INPUT is named by its full path, or else by its path from the step's folder, or
-# when both hold a "-" through a copy in that folder, removed after the run. On success nothing is printed but, when _ANNOUNCE is set,
-# the line that names OUTPUT; on failure, sumwright's own lines and, when it refused the input
-# without a message of its own, the reason found in the input.
+# when both hold a "-" through a copy in that folder, removed after the run. On success nothing is
+# printed but, when _ANNOUNCE is set, the line that names OUTPUT; on failure, sumwright's own
+# lines and, when it refused the input without a message of its own, the cause found in the input.
 include("${SETTINGS}")
 include("${CMAKE_CURRENT_LIST_DIR}/SumwrightReasons.cmake")
 

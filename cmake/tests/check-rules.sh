@@ -17,7 +17,8 @@ source_dir=$(realpath "$(dirname "$0")/../..")
 fail() { echo "check-rules.sh: $*" >&2; exit 1; }
 
 # The program as a file of its own, so that a test can put a new one in its place.
-rm -rf "$work/bin" "$work/expected" "$work/project" "$work/build"* "$work/multi" "$work/multiproject" "$work/broken"
+rm -rf "$work/bin" "$work/expected" "$work/project" "$work/build"* "$work/multi" \
+  "$work/multiproject" "$work/broken"
 mkdir -p "$work/bin" "$work/expected"
 cp "$prefix/bin/sumwright" "$work/bin/sumwright"
 program=$work/bin/sumwright
