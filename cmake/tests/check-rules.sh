@@ -27,10 +27,10 @@ program=$work/bin/sumwright
 expect() {
   local endian=$1 build=$2
   local project=$work/project
-  # (A path with a "-" would be taken for an option: the input is copied first.)
-  cp "$project/in-dir/image.s19" "$work/expected/image.s19"
+  # (A path with a "-" would be taken for an option: the inputs are copied first.)
+  cp "$project/in-dir/image.s19" "$project/images/app.hex" "$work/expected/"
   (cd "$work/expected" &&
-   "$program" "$project/images/app.hex" -crc=FFFE=0-FFFD -endian="$endian" -output=app_crc.hex &&
+   "$program" app.hex -crc=FFFE=0-FFFD -endian="$endian" -output=app_crc.hex &&
    "$program" image.s19 -crc=FFFE=0-FFFD -endian="$endian" -output=source_crc.s19) 2>/dev/null
   cmp "$work/expected/app_crc.hex" "$build/app_crc.hex"
   cmp "$work/expected/app_crc.hex" "$build/Release/made_crc.hex"
@@ -96,8 +96,8 @@ done
 cp -r "$source_dir/cmake/tests/rules" "$work/multiproject"
 cmake -S "$work/multiproject" -B "$work/multi" -G "Ninja Multi-Config" \
   -DCMAKE_PREFIX_PATH="$prefix" -DSUMWRIGHT_EXECUTABLE="$program" >/dev/null
-(cd "$work/expected" && "$program" "$work/multiproject/images/app.hex" -crc=FFFE=0-FFFD \
-   -output=app_crc.hex 2>/dev/null)
+cp "$work/multiproject/images/app.hex" "$work/expected/"
+(cd "$work/expected" && "$program" app.hex -crc=FFFE=0-FFFD -output=app_crc.hex 2>/dev/null)
 for config in Debug Release; do
   cmake --build "$work/multi" --config $config >/dev/null
   cmp "$work/expected/app_crc.hex" "$work/multi/$config/made_crc.hex"
