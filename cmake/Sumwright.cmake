@@ -1,45 +1,55 @@
-# Build integration: add a CRC to a firmware image as a post-build step of its target, and check
-# the CRC of an image in a CTest test.
+# SPDX-License-Identifier: MIT
+# Build integration: add a CRC to a firmware image, as a post-build step of the target whose own
+# post-build writes the image or as a rule of its own, and check the CRC of an image in a CTest
+# test. The reference is the manual page sumwright-cmake(7).
 #
 #   find_package(sumwright 1.0 REQUIRED)      # an installed sumwright: this file comes with it
 #   # or, from a source tree: list(APPEND CMAKE_MODULE_PATH <sumwright source>/cmake)
 #   #                         include(Sumwright)
 #
-#   sumwright_add_crc(TARGET    firmware
-#                     INPUT     ${CMAKE_CURRENT_BINARY_DIR}/firmware.hex
-#                     OUTPUT    ${CMAKE_CURRENT_BINARY_DIR}/firmware_crc.hex
-#                     CRC       7FFE=0-7FFD
-#                     [ENDIAN    big|little]
-#                     [ALGORITHM CCITT|16])
-#   sumwright_check_crc(NAME      firmware_crc
-#                       IMAGE     ${CMAKE_CURRENT_BINARY_DIR}/firmware_crc.hex
-#                       CRC       7FFE=0-7FFD
-#                       [ENDIAN    big|little]
-#                       [ALGORITHM CCITT|16])
+#   sumwright_add_crc(TARGET <target> | NAME <name>
+#                     INPUT <file> OUTPUT <file> CRC 7FFE=0-7FFD
+#                     [ENDIAN big|little] [ALGORITHM CCITT|16]
+#                     [DEPENDS <files or targets>...])      # with NAME only
+#   sumwright_check_crc(NAME <test> IMAGE <file> CRC 7FFE=0-7FFD
+#                       [ENDIAN big|little] [ALGORITHM CCITT|16])
 #
-# sumwright_add_crc: after TARGET is built (and after the post-build steps added before this call,
-# such as the one that writes INPUT from the linked program), the step runs sumwright on INPUT and
-# writes OUTPUT in the same form, Intel HEX or S-record. CRC is the -crc parameter: the code
-# address, "=", the ranges. The options go to sumwright through a subcommand file, one option per
-# line, written at configure time next to OUTPUT's build files. A failing run fails the build and
-# leaves no OUTPUT behind (an earlier OUTPUT stays as it was).
+# sumwright_add_crc with TARGET: after TARGET is built and the post-build steps added before this
+# call have run (the one that writes INPUT from the linked program), the step runs sumwright on
+# INPUT and writes OUTPUT in the same form. With NAME: a rule that writes OUTPUT, and a target
+# NAME in ALL that builds it; INPUT is a file of the source tree or another rule's OUTPUT.
+# CRC is the -crc parameter: the code address, "=", the ranges.
+#
+# The step runs again exactly when its result would change. Everything that decides OUTPUT (the
+# input's and the output's paths, the options, the program) goes into a settings file of the
+# step, written at generate time only when it changes. The rule depends on it, on INPUT and on
+# the program; a TARGET step cannot depend on files, so the target's link does (LINK_DEPENDS),
+# and the target's post-build steps then run again in order. Passing the options on the command
+# line would not do: Makefiles do not run a rule again when its command changes.
+#
+# The step (SumwrightRun.cmake) runs sumwright in a folder of its own and renames the finished
+# output to OUTPUT: a failing run fails the build and leaves an earlier OUTPUT as it was. It
+# prints one line naming OUTPUT (a rule's COMMENT; a post-build step's COMMENT is not shown under
+# Ninja, so there the step prints it), sumwright's own lines only on failure, and, when sumwright
+# refused the input with its abort line alone, the cause it finds in the input.
 #
 # sumwright_check_crc: adds the test NAME, which passes when IMAGE holds the CRC that sumwright
-# writes with these options, and otherwise fails with a message that names IMAGE. The test runs
-# sumwright on IMAGE again, into a folder of its own under IMAGE's file name, and compares the
+# writes with these options, and otherwise says what is wrong (SumwrightCheckCrc.cmake). The test
+# runs sumwright on IMAGE again, into a folder of its own under IMAGE's file name, and compares the
 # output with IMAGE byte for byte: the CRC bytes lie outside every range, so the output is IMAGE
 # exactly when IMAGE already held the right CRC. It checks images that sumwright wrote: an image
 # written by another tool can differ in its S0 header, or in the letter case of the record that
 # holds the CRC, and fail even when its CRC is right.
 #
-# Relative INPUT, OUTPUT and IMAGE paths are taken from the current binary directory.
+# Relative OUTPUT and IMAGE paths are taken from the current binary directory, and so is a
+# relative INPUT, except that a rule's INPUT that exists in the current source directory is taken
+# from there. Paths may hold generator expressions where add_custom_command allows them; a path
+# that starts with one is taken as it is.
 #
 # sumwright recognises its options by a "-" and their leading letters anywhere in an argument,
-# so an input path containing "-" would be taken for an option. The step therefore runs in
-# OUTPUT's directory and names the input by its path relative to it; when that path contains a
-# "-", the input is first copied into OUTPUT's directory under a name without one. The test always
-# runs on a copy named without one. The file names of OUTPUT and IMAGE, which sumwright writes,
-# must not contain "-cr" or "-su" in any letter case.
+# so an input path containing "-" would be taken for an option: the step names INPUT by a path
+# without one, or reads a copy. The test always runs on a copy named without one. The file names
+# of OUTPUT and IMAGE, which sumwright writes, must not contain "-cr" or "-su" in any letter case.
 #
 # The program: SUMWRIGHT_EXECUTABLE, a path or the name of an executable target of the same build;
 # when empty, the target sumwright::sumwright, which find_package(sumwright) imports; without it,
@@ -152,61 +162,127 @@ function(_sumwright_check_output_name function keyword name)
   endif()
 endfunction()
 
+# Resolves `path` against `base` unless it is absolute or starts with a generator expression,
+# which add_custom_command evaluates (such as $<TARGET_FILE_DIR:app>/app.hex).
+function(_sumwright_absolute out_var path base)
+  if(path MATCHES "^\\$<")
+    set(${out_var} "${path}" PARENT_SCOPE)
+  else()
+    get_filename_component(path "${path}" ABSOLUTE BASE_DIR "${base}")
+    set(${out_var} "${path}" PARENT_SCOPE)
+  endif()
+endfunction()
+
 function(sumwright_add_crc)
-  cmake_parse_arguments(PARSE_ARGV 0 arg "" "TARGET;INPUT;OUTPUT;CRC;ENDIAN;ALGORITHM" "")
-  _sumwright_check_arguments(sumwright_add_crc "TARGET;INPUT;OUTPUT;CRC")
-  if(NOT TARGET "${arg_TARGET}")
-    message(FATAL_ERROR "sumwright_add_crc: TARGET ${arg_TARGET} is not a target")
+  cmake_parse_arguments(PARSE_ARGV 0 arg "" "TARGET;NAME;INPUT;OUTPUT;CRC;ENDIAN;ALGORITHM"
+                        "DEPENDS")
+  if(DEFINED arg_TARGET AND DEFINED arg_NAME)
+    message(FATAL_ERROR "sumwright_add_crc: give TARGET (a step after the target's own post-build "
+                        "steps) or NAME (a rule of its own), not both")
+  elseif(DEFINED arg_TARGET)
+    _sumwright_check_arguments(sumwright_add_crc "TARGET;INPUT;OUTPUT;CRC")
+    if(NOT TARGET "${arg_TARGET}")
+      message(FATAL_ERROR "sumwright_add_crc: TARGET ${arg_TARGET} is not a target")
+    endif()
+    if(arg_DEPENDS)
+      message(FATAL_ERROR "sumwright_add_crc: DEPENDS goes with NAME; a TARGET step runs each "
+                          "time the target is linked")
+    endif()
+  else()
+    _sumwright_check_arguments(sumwright_add_crc "NAME;INPUT;OUTPUT;CRC")
+    if(TARGET "${arg_NAME}")
+      message(FATAL_ERROR "sumwright_add_crc: NAME ${arg_NAME} is a target already")
+    endif()
   endif()
   _sumwright_crc_options(sumwright_add_crc crc endian)
 
-  get_filename_component(input "${arg_INPUT}" ABSOLUTE BASE_DIR "${CMAKE_CURRENT_BINARY_DIR}")
-  get_filename_component(output "${arg_OUTPUT}" ABSOLUTE BASE_DIR "${CMAKE_CURRENT_BINARY_DIR}")
-  get_filename_component(output_dir "${output}" DIRECTORY)
+  # TARGET's INPUT is written by the target's own post-build step, in the binary directory; a
+  # rule's INPUT is a file of the source tree, or another rule's OUTPUT in the binary directory.
+  set(input_base "${CMAKE_CURRENT_BINARY_DIR}")
+  if(arg_NAME AND NOT IS_ABSOLUTE "${arg_INPUT}"
+     AND EXISTS "${CMAKE_CURRENT_SOURCE_DIR}/${arg_INPUT}")
+    set(input_base "${CMAKE_CURRENT_SOURCE_DIR}")
+  endif()
+  _sumwright_absolute(input "${arg_INPUT}" "${input_base}")
+  _sumwright_absolute(output "${arg_OUTPUT}" "${CMAKE_CURRENT_BINARY_DIR}")
   get_filename_component(output_name "${output}" NAME)
   _sumwright_check_output_name(sumwright_add_crc OUTPUT "${output_name}")
   if(input STREQUAL output)
     message(FATAL_ERROR "sumwright_add_crc: INPUT and OUTPUT are the same file: ${input}")
   endif()
-  file(MAKE_DIRECTORY "${output_dir}")
 
-  string(MAKE_C_IDENTIFIER "${arg_TARGET}_${output_name}" step_name)
-  set(commands "")
-  file(RELATIVE_PATH input_token "${output_dir}" "${input}")
-  if(input_token MATCHES "-")
-    get_filename_component(input_ext "${input}" LAST_EXT)
-    string(MAKE_C_IDENTIFIER "${input_ext}" input_ext)
-    string(REPLACE "_" "." input_ext "${input_ext}")
-    set(input_token "sumwright_${step_name}_input${input_ext}")
-    list(APPEND commands COMMAND "${CMAKE_COMMAND}" -E copy "${input}" "${input_token}")
+  if(arg_NAME)
+    set(step_name "${arg_NAME}")
+  else()
+    set(step_name "${arg_TARGET}_${output_name}")
   endif()
-
-  # One option per line; written again only when it changes.
-  set(options_file "${CMAKE_CURRENT_BINARY_DIR}/sumwright/${step_name}.options")
-  set(options "${input_token}\n-crc=${crc}\n-output=${output_name}\n")
-  if(endian)
-    string(APPEND options "-endian=${endian}\n")
-  endif()
-  file(CONFIGURE OUTPUT "${options_file}" CONTENT "${options}" @ONLY NEWLINE_STYLE UNIX)
+  string(MAKE_C_IDENTIFIER "${step_name}" step_name)
+  # The step's own folder, one per configuration: the settings, the run's scratch output, and
+  # during the run a copy of INPUT when its path holds a "-" (which sumwright would take for an
+  # option). The copy is removed after the run rather than declared a byproduct: a byproduct
+  # that is missing would make Ninja run the step on every build.
+  set(step_dir "${CMAKE_CURRENT_BINARY_DIR}/sumwright/${step_name}")
+  set(config "$<$<NOT:$<STREQUAL:$<CONFIG>,>>:/$<CONFIG>>")
+  set(work "${step_dir}${config}")
+  get_filename_component(input_ext "${input}" LAST_EXT)
+  string(MAKE_C_IDENTIFIER "${input_ext}" input_ext)
+  string(REPLACE "_" "." input_ext "${input_ext}")
+  set(input_copy "${work}/input${input_ext}")
 
   _sumwright_program(sumwright_add_crc program program_target)
-  if(program_target)
-    add_dependencies("${arg_TARGET}" "${program_target}")
+  # Everything that decides OUTPUT goes into the settings file, written again only when it
+  # changes; the step depends on it, on the program and on the script that runs it.
+  set(announce OFF)
+  if(arg_TARGET)
+    set(announce ON)  # a post-build step's COMMENT is not shown under Ninja
   endif()
-  add_custom_command(TARGET "${arg_TARGET}" POST_BUILD
-    ${commands}
-    COMMAND "${program}" "-subcommand=${options_file}"
-    WORKING_DIRECTORY "${output_dir}"
-    BYPRODUCTS "${output}"
-    COMMENT "Adding the CRC to ${output_name}"
-    VERBATIM)
+  set(settings "${work}/settings.cmake")
+  file(GENERATE OUTPUT "${settings}" CONTENT
+"set(SUMWRIGHT_PROGRAM [==[${program}]==])
+set(SUMWRIGHT_INPUT [==[${input}]==])
+set(SUMWRIGHT_OUTPUT [==[${output}]==])
+set(SUMWRIGHT_CRC [==[${crc}]==])
+set(SUMWRIGHT_ENDIAN [==[${endian}]==])
+set(SUMWRIGHT_WORK [==[${work}]==])
+set(SUMWRIGHT_INPUT_COPY [==[${input_copy}]==])
+set(SUMWRIGHT_ANNOUNCE ${announce})
+")
+  set(runner "${CMAKE_CURRENT_FUNCTION_LIST_DIR}/SumwrightRun.cmake")
+  set(run COMMAND "${CMAKE_COMMAND}" "-DSETTINGS=${settings}" -P "${runner}")
+
+  if(arg_TARGET)
+    if(program_target)
+      add_dependencies("${arg_TARGET}" "${program_target}")
+    endif()
+    # A post-build step takes no DEPENDS: the target is linked again when a file it runs on
+    # changes, and its post-build steps run again after it, in the order they were added.
+    set_property(TARGET "${arg_TARGET}" APPEND PROPERTY LINK_DEPENDS
+                 "${settings}" "${program}" "${runner}")
+    add_custom_command(TARGET "${arg_TARGET}" POST_BUILD
+      ${run}
+      BYPRODUCTS "${output}"
+      VERBATIM)
+  else()
+    # The log's line that names OUTPUT. COMMENT takes no generator expression; without one, the
+    # generators name the rule by its output ("Generating ...").
+    set(comment "")
+    if(NOT output MATCHES "\\$<")
+      set(comment COMMENT "Adding the CRC to ${output}")
+    endif()
+    add_custom_command(OUTPUT "${output}"
+      ${run}
+      DEPENDS "${input}" "${settings}" "${program}" "${runner}" ${program_target} ${arg_DEPENDS}
+      ${comment}
+      VERBATIM)
+    add_custom_target("${arg_NAME}" ALL DEPENDS "${output}")
+  endif()
 endfunction()
 
 function(sumwright_check_crc)
   cmake_parse_arguments(PARSE_ARGV 0 arg "" "NAME;IMAGE;CRC;ENDIAN;ALGORITHM" "")
   _sumwright_check_arguments(sumwright_check_crc "NAME;IMAGE;CRC")
   _sumwright_crc_options(sumwright_check_crc crc endian)
-  get_filename_component(image "${arg_IMAGE}" ABSOLUTE BASE_DIR "${CMAKE_CURRENT_BINARY_DIR}")
+  _sumwright_absolute(image "${arg_IMAGE}" "${CMAKE_CURRENT_BINARY_DIR}")
   get_filename_component(image_name "${image}" NAME)
   _sumwright_check_output_name(sumwright_check_crc IMAGE "${image_name}")
 

@@ -3,7 +3,7 @@
 # Installs what the tests need and lacks (tools/install_deps.sh), then builds and runs every test:
 # the whole suite under the address and undefined-behaviour sanitizers, the unit and command-line
 # tests under the thread sanitizer, the whole suite again without sanitizers, the fuzz targets,
-# the Windows build under Wine, the manual page, the .deb and the ZIP with their licence and
+# the Windows build under Wine, the manual pages, the .deb and the ZIP with their licence and
 # documents, the CMake module with the example firmware, the installed package as projects use
 # it (the board firmware booted on QEMU included), and the package's components. Stops at the
 # first failure.
@@ -70,10 +70,12 @@ cmake/check-windows-interrupt.sh build/mingw/sumwright.exe build/windows-interru
 wineserver --kill  # ends the Wine processes started above
 trap - EXIT
 
-# Manual page: renders without a warning.
+# Manual pages: render without a warning.
 man_warnings=$(export LC_ALL=C.UTF-8
-               groff -man -Tutf8 -ww -z docs/sumwright.1 2>&1
-               MANWIDTH=80 man --warnings -l docs/sumwright.1 2>&1 >/dev/null)
+               for page in docs/sumwright.1 docs/sumwright-cmake.7; do
+                 groff -man -Tutf8 -ww -z "$page" 2>&1
+                 MANWIDTH=80 man --warnings -l "$page" 2>&1 >/dev/null
+               done)
 [[ -z $man_warnings ]] || { echo "$man_warnings"; exit 1; }
 
 # Packages: the release .deb and the Windows ZIP each hold the program, its manual page, the boot
@@ -86,12 +88,15 @@ cpack --config build/mingw/CPackConfig.cmake -G ZIP -B "$PWD/build/package"
 package_files="include/sumwright/sumwright_crc.h
 share/cmake/sumwright/Sumwright.cmake
 share/cmake/sumwright/SumwrightCheckCrc.cmake
+share/cmake/sumwright/SumwrightReasons.cmake
+share/cmake/sumwright/SumwrightRun.cmake
 share/cmake/sumwright/sumwrightConfig.cmake
 share/cmake/sumwright/sumwrightConfigVersion.cmake
 share/cmake/sumwright/sumwrightCrcTargets.cmake
 share/cmake/sumwright/sumwrightProgramTargets-release.cmake
 share/cmake/sumwright/sumwrightProgramTargets.cmake
 share/man/man1/sumwright.1
+share/man/man7/sumwright-cmake.7
 share/pkgconfig/sumwright.pc"
 example_files="examples/board/CMakeLists.txt
 examples/board/arm-none-eabi.cmake
@@ -124,6 +129,7 @@ dpkg-deb -x build/package/sumwright_*.deb build/package/root
 build/package/root/usr/bin/sumwright 2>/dev/null
 build/package/root/usr/bin/sumwright samples/app.hex -crc=FFFE=0-FFFD -output=build/package/app.hex
 MANWIDTH=80 man -l build/package/root/usr/share/man/man1/sumwright.1 >/dev/null
+MANWIDTH=80 man -l build/package/root/usr/share/man/man7/sumwright-cmake.7 >/dev/null
 /usr/bin/python3 cmake/tests/check_copyright.py build/package/root/usr/share/doc/sumwright/copyright \
   LICENSE
 
@@ -144,6 +150,7 @@ check_skips build/example/ctest-junit.xml
 rm -rf build/staging
 cmake --install build/release-tests --prefix build/staging
 cmake/tests/check-package.sh build/staging build/package-check/staging
+cmake/tests/check-rules.sh build/staging build/package-check/rules
 cmake/tests/check-package.sh build/package/root/usr build/package-check/deb
 # The package's components, and the ZIP's package seen from Linux, where its program cannot run.
 rm -rf build/package/zip

@@ -7,7 +7,8 @@
 #   builds and passes its tests; its Makefile builds it too, with the header's folder and the
 #   program from pkg-config.
 # - examples/board, copied likewise and cross-built for Cortex-M3 with the toolchain file beside
-#   it, passes its tests: its images hold their CRCs and boot on QEMU, the altered ones do not.
+#   it, passes its tests: its images hold their CRCs and boot on QEMU, the altered ones do not;
+#   and again after its byte order is changed and it is built without cleaning.
 # - cmake/tests/cross, under a cross toolchain that looks for packages in an empty sysroot only:
 #   CMAKE_PREFIX_PATH alone does not find sumwright there; find_package(... NO_CMAKE_FIND_ROOT_PATH)
 #   and sumwright_DIR do, and each of these builds passes its tests.
@@ -44,6 +45,10 @@ cp -r "$examples/board" "$work/board"
 cmake -S "$work/board" -B "$work/board-build" -G Ninja \
   --toolchain "$work/board/arm-none-eabi.cmake" -DCMAKE_PREFIX_PATH="$prefix"
 grep -qxF "sumwright_DIR:PATH=$prefix/share/cmake/sumwright" "$work/board-build/CMakeCache.txt"
+cmake --build "$work/board-build"
+run_tests "$work/board-build"
+# The other byte order, built again without cleaning: both images still boot.
+cmake "$work/board-build" -DBOARD_CRC_ENDIAN=little >/dev/null
 cmake --build "$work/board-build"
 run_tests "$work/board-build"
 
