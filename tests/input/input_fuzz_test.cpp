@@ -39,13 +39,11 @@ uint32_t RandomCodeAddress(std::mt19937* random) {
 // Uses every accessor of an accepted record; they must stay inside its text.
 void TouchIntelHex(const IntelHexLine& line) {
   uint32_t value = 0;
-  uint32_t end = 0;
   std::string_view data;
   ASSERT_TRUE(RecordType(line, &value));
   ByteCount(line, &value);
   LoadOffset(line, &value);
   ExtensionValue(line, &value);
-  RecordSpan(line, &value, &end);
   if (DataText(line, &data)) {
     ASSERT_GE(data.data(), line.text);
     ASSERT_LE(data.data() + data.size(), line.text + line.length);
