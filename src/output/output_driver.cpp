@@ -64,7 +64,7 @@ void WriteRecords(const ScanBatch& batch, OutputWriter* writer) {
 
 void EndOnOutputFailure(OutputWriter* writer) {
   if (writer->failure.kind == OutputFailureKind::WriteFailed) {
-    writer->file.ReportFailure();  // ends the process
+    writer->file.EndProcessIfWriteFailed();  // ends the process
   }
   if (writer->failure.kind == OutputFailureKind::InternalError) {
     writer->file.Discard();
