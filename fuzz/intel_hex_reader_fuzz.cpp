@@ -13,7 +13,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   uint32_t codeAddress = TakeCodeAddress(&data, &size);
   // The scan's reading, followed record by record from exactly sized copies of the texts.
   ExtendedAddressState state;
-  CodeField field{codeAddress, false};
+  CodeField field{codeAddress, CodeSplit::None};
   QuietStandardError quiet;
   ForEachScannedRecord<IntelHexLine>(
       data, size, codeAddress, [&](const ScanBatch&, const IntelHexLine& scanned) {

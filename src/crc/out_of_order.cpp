@@ -52,7 +52,7 @@ constexpr size_t kPollInterval = 4096;
 // are cleared.
 struct BitSet {
   struct Free {
-    void operator()(uint64_t* words) const { std::free(words); }
+    void operator()(uint64_t* allocated) const { std::free(allocated); }
   };
   std::unique_ptr<uint64_t[], Free> words;
   size_t capacity = 0;  // words allocated

@@ -77,7 +77,7 @@ bool Refill(InputScan* scan) {
   return true;
 }
 
-// Reads the line [text, text + length) into the batch and follows the code field's split.
+// Reads the line [text, text + length) into the batch; placing it follows the code field's split.
 // False when the line is refused.
 bool ReadLine(InputScan* scan, const char* text, size_t length, ScanBatch* batch) {
   CodePlacement placement;
@@ -100,11 +100,6 @@ bool ReadLine(InputScan* scan, const char* text, size_t length, ScanBatch* batch
     placement = line.placement;
   }
   batch->placements |= PlacementBit(placement);
-  if (placement == CodePlacement::SplitFirst) {
-    scan->pending = true;
-  } else if (placement == CodePlacement::SplitSecond) {
-    scan->pending = false;
-  }
   return true;
 }
 
@@ -238,7 +233,7 @@ bool FinishInputScan(InputScan* scan) {
     return false;
   }
   // The first byte of the code field ends a record, but no later record begins with the second.
-  if (scan->pending) {
+  if (scan->codeField.split == CodeSplit::Open) {
     Message(kL3315InvalidCodeLocation);
     return false;
   }

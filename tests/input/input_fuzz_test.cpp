@@ -70,7 +70,7 @@ TEST(InputFuzz, RandomLinesNeverReadOutsideTheirText) {
   ExtendedAddressState state;
   testing::internal::CaptureStderr();
   for (int i = 0; i < 4000; ++i) {
-    CodeField field{RandomCodeAddress(&random), false};
+    CodeField field{RandomCodeAddress(&random), CodeSplit::None};
     std::string line = RandomLine(&random);
     if (i % 2 == 0 && !line.empty()) {
       line[0] = ':';
