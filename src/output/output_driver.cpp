@@ -83,9 +83,6 @@ bool WriteOutput(uint32_t crcValue, ByteOrder byteOrder, OutputWriter* writer) {
     Message(kL3300CannotOpenFile, ScratchDirectory().c_str());
     return false;
   }
-  if (writer->format == IntelHex) {
-    FinishIntelHexRecords(writer);
-  }
   if (writer->failure.kind == OutputFailureKind::Unpatchable || !FieldPlaced(writer->field)) {
     // No record gives the code field a place: no output at all.
     writer->file.Discard();
