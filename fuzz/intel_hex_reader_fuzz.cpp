@@ -13,7 +13,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   uint32_t codeAddress = TakeCodeAddress(&data, &size);
   // The scan's reading, followed record by record from exactly sized copies of the texts.
   ExtendedAddressState state;
-  CodeField field{codeAddress, false};
+  CodeField field{codeAddress, CodeSplit::None};
   QuietStandardError quiet;
   ForEachScannedRecord<IntelHexLine>(
       data, size, codeAddress, [&](const ScanBatch&, const IntelHexLine& scanned) {
@@ -24,12 +24,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
                   "a line the scan accepted is accepted when read again in order");
         CheckReadAgain(record, copy, scanned);
         uint32_t value = 0;
-        uint32_t end = 0;
         RecordType(record, &value);
         ByteCount(record, &value);
         LoadOffset(record, &value);
         ExtensionValue(record, &value);
-        RecordSpan(record, &value, &end);
         std::string_view digits;
         if (DataText(record, &digits)) {
           FuzzCheck(InsideLine(digits, copy.text(), copy.length),

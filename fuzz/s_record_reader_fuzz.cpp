@@ -12,7 +12,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   using namespace sumwright;
   uint32_t codeAddress = TakeCodeAddress(&data, &size);
   // The scan's reading, followed record by record from exactly sized copies of the texts.
-  CodeField field{codeAddress, false};
+  CodeField field{codeAddress, CodeSplit::None};
   QuietStandardError quiet;
   ForEachScannedRecord<SRecordLine>(
       data, size, codeAddress, [&](const ScanBatch&, const SRecordLine& scanned) {

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // A second thread that runs jobs in the order they are handed to it while the caller goes on
 // with other work.
 #include "base/background_job.h"
@@ -42,9 +43,9 @@ void StartThread(BackgroundJob* queue) {
   SignalHold hold;
   try {
     queue->thread = std::thread(Serve, queue);
-    queue->started = true;
+    queue->threadState = BackgroundJob::Thread::Running;
   } catch (const std::system_error&) {
-    queue->started = false;
+    queue->threadState = BackgroundJob::Thread::Unavailable;
   }
 }
 
@@ -60,7 +61,7 @@ void RethrowFailure(BackgroundJob* queue) {
 }  // namespace
 
 BackgroundJob::~BackgroundJob() {
-  if (!started) {
+  if (threadState != Thread::Running) {
     return;
   }
   {
@@ -73,13 +74,10 @@ BackgroundJob::~BackgroundJob() {
 }
 
 void StartJob(BackgroundJob* queue, BackgroundJob::Function function, void* argument) {
-  if (!queue->started && !queue->stopping) {
+  if (queue->threadState == BackgroundJob::Thread::NotMade) {
     StartThread(queue);
-    if (!queue->started) {
-      queue->stopping = true;  // no second attempt
-    }
   }
-  if (!queue->started) {
+  if (queue->threadState == BackgroundJob::Thread::Unavailable) {
     function(argument);
     return;
   }
@@ -93,7 +91,7 @@ void StartJob(BackgroundJob* queue, BackgroundJob::Function function, void* argu
 }
 
 void WaitForJob(BackgroundJob* queue) {
-  if (!queue->started) {
+  if (queue->threadState != BackgroundJob::Thread::Running) {
     return;
   }
   std::unique_lock<std::mutex> lock(queue->mutex);

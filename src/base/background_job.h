@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // A second thread that runs jobs in the order they are handed to it while the caller goes on
 // with other work.
 #pragma once
@@ -18,8 +19,13 @@ struct BackgroundJob {
   std::mutex mutex;
   std::condition_variable changed;
   std::thread thread;
-  bool started = false;  // the thread runs; when it could not be made, jobs run in the caller
-  bool stopping = false;
+  enum class Thread {
+    NotMade,      // made at the first job
+    Running,      // takes the jobs
+    Unavailable,  // could not be made: each job runs in the caller, at once (no second attempt)
+  };
+  Thread threadState = Thread::NotMade;
+  bool stopping = false;  // the destructor asks the running thread to end
   struct Job {
     Function function;
     void* argument;
@@ -44,7 +50,8 @@ struct BackgroundJob {
 void StartJob(BackgroundJob* job, BackgroundJob::Function function, void* argument);
 
 // Returns once every job handed over has finished. Both rethrow, on the calling thread, what an
-// earlier job threw.
+// earlier job threw (once). Without a second thread, a job runs in StartJob, and what it throws
+// leaves StartJob.
 void WaitForJob(BackgroundJob* job);
 
 }  // namespace sumwright

@@ -58,10 +58,6 @@ void SourceFromText(std::string_view text, ByteSource* source) {
   source->position = 0;
 }
 
-bool SourceIsOpen(const ByteSource& source) {
-  return source.descriptor >= 0 || source.text != nullptr;
-}
-
 bool ReadSource(ByteSource* source, char* buffer, size_t capacity, size_t* got) {
   if (source->descriptor < 0) {
     uint64_t rest = source->textSize - source->position;

@@ -40,8 +40,6 @@ bool OpenSourceFile(const std::string& name, ByteSource* source);
 // A source that hands out `text`, which must outlive it.
 void SourceFromText(std::string_view text, ByteSource* source);
 
-bool SourceIsOpen(const ByteSource& source);
-
 // Hands out the next bytes, up to `capacity`; *got is 0 at the end. False on a read error. The
 // bytes of a file that cannot be read twice are kept in a scratch file as they are handed out;
 // when that file cannot be made or written, reading goes on and SourceReadsAgain turns false.

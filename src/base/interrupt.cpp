@@ -17,16 +17,17 @@
 
 namespace sumwright {
 
-std::atomic<int> InterruptFlag{0};
-static_assert(std::atomic<int>::is_always_lock_free, "the signal handler needs a lock-free flag");
+std::atomic<InterruptState> InterruptFlag{InterruptState::Idle};
+static_assert(std::atomic<InterruptState>::is_always_lock_free,
+              "the signal handler needs a lock-free flag");
 
-void SetInterrupt(int value) {
-  if (value == 1) {
-    int idle = 0;
-    InterruptFlag.compare_exchange_strong(idle, 1);
-  } else {
-    InterruptFlag.store(0);
-  }
+void RaiseInterrupt() {
+  InterruptState idle = InterruptState::Idle;
+  InterruptFlag.compare_exchange_strong(idle, InterruptState::Raised);
+}
+
+void ClearInterrupt() {
+  InterruptFlag.store(InterruptState::Idle);
 }
 
 namespace {
@@ -45,7 +46,7 @@ BOOL WINAPI OnConsoleControl(DWORD controlType) {
   switch (controlType) {
     case CTRL_C_EVENT:
     case CTRL_BREAK_EVENT:
-      SetInterrupt(1);
+      RaiseInterrupt();
       CancelMainThreadRead();
       return TRUE;
     case CTRL_CLOSE_EVENT:
@@ -54,7 +55,7 @@ BOOL WINAPI OnConsoleControl(DWORD controlType) {
       // The process ends when this returns: wait for the main thread's poll to remove the
       // temporary file and end it first. A read that started after the first cancel is
       // cancelled again.
-      SetInterrupt(1);
+      RaiseInterrupt();
       for (;;) {
         CancelMainThreadRead();
         Sleep(50);
@@ -65,7 +66,7 @@ BOOL WINAPI OnConsoleControl(DWORD controlType) {
 }
 #else
 void OnInterruptSignal(int) {
-  SetInterrupt(1);
+  RaiseInterrupt();
 }
 
 void HandleSignal(int signalNumber, bool keepInheritedIgnore) {
@@ -172,10 +173,11 @@ void LeavePollsToMainThread() {
 }
 
 void PollInterrupt() {
-  if (InterruptFlag.load(std::memory_order_relaxed) != 1 || !pollsEndProcess) {
+  if (InterruptFlag.load(std::memory_order_relaxed) != InterruptState::Raised ||
+      !pollsEndProcess) {
     return;
   }
-  InterruptFlag.store(2);
+  InterruptFlag.store(InterruptState::Reported);
   std::fputs(kL3410Interrupt, stderr);
   std::fflush(stderr);
   EndProcess(1);

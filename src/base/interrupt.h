@@ -11,15 +11,23 @@
 
 namespace sumwright {
 
-// 0 idle, 1 Ctrl+C (or a request to end) seen and not yet reported, 2 reported. Written by the
-// signal handler (0 to 1 only) and by PollInterrupt (1 to 2 only).
-extern std::atomic<int> InterruptFlag;
+// Where a request to end the process stands. Moves only Idle -> Raised (RaiseInterrupt, from the
+// signal handler) -> Reported (PollInterrupt), but for ClearInterrupt.
+enum class InterruptState : int {
+  Idle = 0,      // no Ctrl+C, or other request to end, has come
+  Raised = 1,    // one has come and the next poll reports it
+  Reported = 2,  // the poll has printed L3410 and is ending the process
+};
+extern std::atomic<InterruptState> InterruptFlag;
 
-// SetInterrupt(1) raises an idle flag and leaves a raised or reported one alone, so that a second
-// Ctrl+C before the poll changes nothing; any other value clears the flag (for tests).
-void SetInterrupt(int value);
+// Raises an idle flag and leaves a raised or reported one alone, so that a second Ctrl+C before
+// the poll changes nothing. Safe in a signal handler.
+void RaiseInterrupt();
 
-// Installs the handler that only calls SetInterrupt(1), so that a request to end the process is
+// Sets the flag back to Idle, whatever it held (for tests, which raise it in turn).
+void ClearInterrupt();
+
+// Installs the handler that only calls RaiseInterrupt, so that a request to end the process is
 // reported at the next poll and leaves no half-written output behind:
 // - POSIX: SIGINT, SIGTERM and SIGHUP, each unless it was ignored when the process started (as
 //   a shell does with SIGINT for background jobs, and nohup with SIGHUP). Without SA_RESTART, so
@@ -37,9 +45,9 @@ void SetInterrupt(int value);
 //   cancels a read the main thread waits in, so that it polls.
 void InstallInterruptHandler();
 
-// When the flag is 1: sets it to 2, prints L3410 without a line end, flushes the standard error
-// stream and ends the process with status 1 (after removing a half-written output file).
-// Otherwise returns at once. Every loop whose length depends on input calls it. On a thread that
+// When the flag is Raised: sets it to Reported, prints L3410 without a line end, flushes the
+// standard error stream and ENDS THE PROCESS with status 1 (after removing a half-written output
+// file). Otherwise returns at once. Every loop whose length depends on input calls it. On a thread that
 // called LeavePollsToMainThread it always returns at once: only the main thread ends the process.
 void PollInterrupt();
 

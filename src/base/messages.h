@@ -67,7 +67,7 @@ constexpr ErrorPlace kRangeTextAbsent{1, 395};    // the range list parsed witho
 constexpr ErrorPlace kInputScan{2, 44};           // the input scan's memory; an input that changed
 constexpr ErrorPlace kSRecordTextMemory{2, 78};   // memory for an S-record text being written
 constexpr ErrorPlace kIntelHexTextMemory{3, 94};  // memory for an Intel HEX text being written
-constexpr ErrorPlace kCrcMemory{4, 65};           // memory for the CRC's chunk or its run index
+constexpr ErrorPlace kCrcMemory{4, 65};           // memory for the CRC's chunk or its windows
 constexpr ErrorPlace kTextAbsent{4, 103};         // a text to be copied is not there
 constexpr ErrorPlace kTextMemory{4, 105};         // memory for a copy of a text, and the rest
 constexpr ErrorPlace kOutputWrite{6, 83};         // a write, flush or close of the output failed

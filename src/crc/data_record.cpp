@@ -10,17 +10,6 @@
 
 namespace sumwright {
 
-namespace {
-
-// The data digits start at `first` and end before the two checksum digits; a text that ends
-// before them holds none.
-std::string_view DataDigits(const char* text, size_t length, size_t first) {
-  size_t digits = length >= first + 2 ? length - first - 2 : 0;
-  return std::string_view(text + first, digits);
-}
-
-}  // namespace
-
 bool ReadDataRecord(const IntelHexLine& line, DataRecord* record) {
   // The record type was read by the reader already; this runs for every record of the file.
   uint32_t byteCount = 0;

@@ -18,6 +18,7 @@
 
 #include <algorithm>
 #include <bitset>
+#include <cstdlib>
 #include <cstring>
 #include <iterator>
 #include <memory>
@@ -45,13 +46,25 @@ constexpr size_t kPollInterval = 4096;
   ReportInternalError(kInputScan);
 }
 
-// One bit for each of `count` items.
+// One bit for each of `count` items, all clear after Reset(count), which may be called again
+// with any count. A set that grows is allocated anew, as zero pages that are not touched until
+// used (the granule index of the whole 4 GiB space is 2 MiB); otherwise only the words in use
+// are cleared.
 struct BitSet {
-  std::unique_ptr<uint64_t[]> words;
+  struct Free {
+    void operator()(uint64_t* allocated) const { std::free(allocated); }
+  };
+  std::unique_ptr<uint64_t[], Free> words;
+  size_t capacity = 0;  // words allocated
   void Reset(size_t count) {
     size_t size = (count + 63) / 64;
-    if (words == nullptr) {
-      words.reset(new uint64_t[size]);
+    if (size > capacity) {
+      words.reset(static_cast<uint64_t*>(std::calloc(size, sizeof(uint64_t))));
+      if (words == nullptr) {
+        throw std::bad_alloc();
+      }
+      capacity = size;
+      return;
     }
     std::memset(words.get(), 0, size * sizeof(uint64_t));
   }

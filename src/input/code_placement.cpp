@@ -28,11 +28,15 @@ CodePlacement PlaceCodeField(uint32_t start, uint32_t end, CodeField* field) {
     return CodePlacement::Before;
   }
   if (end == c) {
-    field->codeSplitSeen = true;
+    field->split = CodeSplit::Open;
     return CodePlacement::SplitFirst;
   }
   if (start == c1) {
-    return field->codeSplitSeen ? CodePlacement::SplitSecond : CodePlacement::Invalid;
+    if (field->split == CodeSplit::None) {
+      return CodePlacement::Invalid;
+    }
+    field->split = CodeSplit::Closed;
+    return CodePlacement::SplitSecond;
   }
   return CodePlacement::Invalid;
 }

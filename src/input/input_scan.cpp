@@ -5,14 +5,10 @@
 #include <cstring>
 #include <new>
 
-#if defined(__SSE2__) || defined(_M_X64)
-#include <emmintrin.h>
-#define SUMWRIGHT_SCAN_SSE2 1
-#endif
-
 #include "base/interrupt.h"
 #include "base/messages.h"
 #include "input/intel_hex_reader.h"
+#include "input/line_splitter.h"
 #include "input/s_record_reader.h"
 
 namespace sumwright {
@@ -24,31 +20,6 @@ namespace {
 constexpr size_t kChunkSize = size_t{256} << 10;
 // The smallest chunk, for a small input.
 constexpr size_t kLeastChunkSize = size_t{4} << 10;
-
-// Room for the unscanned start of a line carried over to the next chunk: a longest line and the
-// carriage return of its line end.
-constexpr size_t kCarryRoom = kMaxLineLength + 1;
-
-// The first line feed in [position, end), or null. Records are short lines: the first
-// sixty-four bytes are looked at in place, which is cheaper than starting a general search.
-inline const char* FindLineFeed(const char* position, const char* end) {
-#if defined(SUMWRIGHT_SCAN_SSE2)
-  if (end - position >= 64) {
-    const __m128i lineFeed = _mm_set1_epi8('\n');
-    uint64_t found = 0;
-    for (int i = 0; i < 4; ++i) {
-      __m128i bytes = _mm_loadu_si128(reinterpret_cast<const __m128i*>(position + 16 * i));
-      found |= uint64_t{static_cast<uint16_t>(_mm_movemask_epi8(_mm_cmpeq_epi8(bytes, lineFeed)))}
-               << (16 * i);
-    }
-    if (found != 0) {
-      return position + __builtin_ctzll(found);
-    }
-    position += 64;
-  }
-#endif
-  return static_cast<const char*>(std::memchr(position, '\n', static_cast<size_t>(end - position)));
-}
 
 void Fail(InputScan* scan, const char* format) {
   Message(format, scan->name.c_str());
@@ -106,7 +77,7 @@ bool Refill(InputScan* scan) {
   return true;
 }
 
-// Reads the line [text, text + length) into the batch and follows the code field's split.
+// Reads the line [text, text + length) into the batch; placing it follows the code field's split.
 // False when the line is refused.
 bool ReadLine(InputScan* scan, const char* text, size_t length, ScanBatch* batch) {
   CodePlacement placement;
@@ -129,46 +100,17 @@ bool ReadLine(InputScan* scan, const char* text, size_t length, ScanBatch* batch
     placement = line.placement;
   }
   batch->placements |= PlacementBit(placement);
-  if (placement == CodePlacement::SplitFirst) {
-    scan->pending = true;
-  } else if (placement == CodePlacement::SplitSecond) {
-    scan->pending = false;
-  }
   return true;
 }
 
-// Inside an over-long line of blanks: drops blanks up to the line feed that ends the line.
-// Returns false when a character other than a blank (or the carriage return of the line end)
-// shows that the line is no blank line after all.
-bool SkipLongBlankLine(InputScan* scan) {
-  const char* buffer = scan->buffer;
-  size_t position = scan->scanStart;
-  while (position < scan->dataEnd) {
-    char c = buffer[position];
-    if (c == '\n') {
-      scan->inLongBlankLine = false;
-      scan->scanStart = position + 1;
-      return true;
-    }
-    if (c == '\r') {
-      // Part of the line end only right before the line feed, or as the input's last byte.
-      if (position + 1 == scan->dataEnd) {
-        break;
-      }
-      if (buffer[position + 1] != '\n') {
-        return false;
-      }
-    } else if (!IsBlank(c)) {
-      return false;
-    }
-    ++position;
-  }
-  if (scan->sourceEnded) {
-    scan->inLongBlankLine = false;
-    position = scan->dataEnd;
-  }
-  scan->scanStart = position;
-  return true;
+// Inside an over-long line of blanks: drops its bytes as they come. False when the line shows
+// that it is no blank line after all.
+bool DropLongBlankLine(InputScan* scan) {
+  const char* position = scan->buffer + scan->scanStart;
+  BlankSkip skip = SkipLongBlankLine(&position, scan->buffer + scan->dataEnd, scan->sourceEnded);
+  scan->scanStart = static_cast<size_t>(position - scan->buffer);
+  scan->inLongBlankLine = skip == BlankSkip::NeedMore;
+  return skip != BlankSkip::NotBlank;
 }
 
 // Scans the complete lines of the buffer (and the last line at the end of the input).
@@ -180,60 +122,46 @@ bool ScanLines(InputScan* scan, ScanBatch* batch) {
   batch->begin = position;
   batch->fileOffset = scan->bufferOffset + scan->scanStart;
   batch->plain = true;
-  while (position != dataEnd) {
-    const char* lineFeed = FindLineFeed(position, dataEnd);
-    const char* textEnd = dataEnd;
-    const char* next = dataEnd;
-    if (lineFeed != nullptr) {
-      textEnd = lineFeed;
-      next = lineFeed + 1;
-    } else if (!scan->sourceEnded) {
-      break;
-    }
-    // Without a line feed this is the input's last line; a last carriage return ends it too.
-    bool carriageReturn = textEnd != position && textEnd[-1] == '\r';
-    if (carriageReturn) {
-      --textEnd;
-    }
-    size_t length = static_cast<size_t>(textEnd - position);
+  SplitLine line;
+  while (NextLine(position, dataEnd, scan->sourceEnded, &line)) {
     if (scan->firstLine) {
       // The first line starts with ":" or "S", so it is never blank.
-      if (carriageReturn && lineFeed != nullptr) {
+      if (line.carriageReturn && line.lineFeed) {
         scan->lineEnd = "\r\n";
       }
       scan->firstLine = false;
-    } else if (IsBlankText(position, length)) {
+    } else if (IsBlankText(line.text, line.length)) {
       batch->plain = false;
-      position = next;
+      position = line.next;
       continue;
     }
-    if (lineFeed == nullptr || carriageReturn != (scan->lineEnd[0] == '\r')) {
+    if (!line.lineFeed || line.carriageReturn != (scan->lineEnd[0] == '\r')) {
       batch->plain = false;
     }
-    if (length > kMaxLineLength) {
+    if (line.length > kMaxLineLength) {
       Fail(scan, kL3304InvalidFileFormat);
       return false;
     }
-    if (!ReadLine(scan, position, length, batch)) {
+    if (!ReadLine(scan, line.text, line.length, batch)) {
       scan->failed = true;
       return false;
     }
-    position = next;
+    position = line.next;
   }
   batch->end = position;
   batch->lineEnd = scan->lineEnd;
   scan->scanStart = static_cast<size_t>(position - buffer);
-  // A line still without its line feed must fit the carry room: 522 characters and a carriage
-  // return. A longer one is refused now, unless it is nothing but blanks so far.
-  size_t open = scan->dataEnd - scan->scanStart;
-  if (open > kCarryRoom || (open == kCarryRoom && buffer[scan->dataEnd - 1] != '\r')) {
-    size_t blankEnd = buffer[scan->dataEnd - 1] == '\r' ? scan->dataEnd - 1 : scan->dataEnd;
-    if (scan->firstLine || !IsBlankText(position, blankEnd - scan->scanStart)) {
+  const char* keep = nullptr;
+  switch (CheckOpenLine(position, dataEnd, &keep)) {
+    case OpenLine::Fits:
+      break;
+    case OpenLine::LongBlank:
+      scan->inLongBlankLine = true;
+      scan->scanStart = static_cast<size_t>(keep - buffer);
+      break;
+    case OpenLine::TooLong:
       Fail(scan, kL3304InvalidFileFormat);
       return false;
-    }
-    scan->inLongBlankLine = true;
-    scan->scanStart = blankEnd;
   }
   return true;
 }
@@ -276,7 +204,7 @@ bool ScanInput(InputScan* scan, ScanBatch* batch) {
     if (!haveLines && scan->sourceEnded) {
       return false;
     }
-    if (scan->inLongBlankLine && !SkipLongBlankLine(scan)) {
+    if (scan->inLongBlankLine && !DropLongBlankLine(scan)) {
       Fail(scan, kL3304InvalidFileFormat);
       return false;
     }
@@ -305,7 +233,7 @@ bool FinishInputScan(InputScan* scan) {
     return false;
   }
   // The first byte of the code field ends a record, but no later record begins with the second.
-  if (scan->pending) {
+  if (scan->codeField.split == CodeSplit::Open) {
     Message(kL3315InvalidCodeLocation);
     return false;
   }

@@ -45,8 +45,6 @@ struct InputScan {
   const char* lineEnd = "\n";  // the first line's line end
   CodeField codeField;
   ExtendedAddressState addressState;
-  // A record ended at the code address and no record has yet begun at the address after it.
-  bool pending = false;
   bool failed = false;
 
   // The chunk: bytes [scanStart, dataEnd) of `buffer` are read and not yet scanned;

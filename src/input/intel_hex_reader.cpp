@@ -88,19 +88,7 @@ bool DataText(const IntelHexLine& line, std::string_view* data) {
   if (!RecordType(line, &type) || type != kIntelHexData || line.length <= first) {
     return false;
   }
-  // Without a whole checksum after the type field there are no data digits.
-  size_t digits = line.length >= first + 2 ? line.length - first - 2 : 0u;
-  *data = std::string_view(line.text + first, digits);
-  return true;
-}
-
-bool RecordSpan(const IntelHexLine& line, uint32_t* start, uint32_t* end) {
-  uint32_t count = 0;
-  if (!ByteCount(line, &count)) {
-    return false;
-  }
-  *start = line.address;
-  *end = line.address + count - 1u;
+  *data = DataDigits(line.text, line.length, first);
   return true;
 }
 

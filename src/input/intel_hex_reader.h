@@ -20,8 +20,6 @@ bool ExtensionValue(const IntelHexLine& line, uint32_t* value);  // the data of 
 // Data digits from the data column up to the checksum, not converted; a view into the record
 // text. False when the type is not 00 or the text ends at or before the type field.
 bool DataText(const IntelHexLine& line, std::string_view* data);
-// Start (the stored address) and inclusive end (start + byte count - 1, mod 2^32).
-bool RecordSpan(const IntelHexLine& line, uint32_t* start, uint32_t* end);
 
 // For an extended address record (02 or 04) with a readable value: makes it the address state
 // in effect and returns true. Any other record leaves the state as it is.

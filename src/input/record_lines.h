@@ -3,6 +3,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <string_view>
 
 namespace sumwright {
 
@@ -42,11 +43,11 @@ constexpr unsigned PlacementBit(CodePlacement placement) {
   return 1u << static_cast<unsigned>(placement);
 }
 
-// One Intel HEX line. `text` points into the buffer of the reader that read it (the line without
+// One record line. `text` points into the buffer of the reader that read it (the line without
 // its line end) and is valid as long as that reader keeps the line; `address` is the absolute
-// address of types 00, 02 and 04, 0 for the others; `placement` is Invalid until the scan
-// places the record.
-struct IntelHexLine {
+// address of Intel HEX types 00, 02 and 04, and the load address of S1, S2 and S3 records, 0 for
+// the others; `placement` is Invalid until the scan places the record.
+struct RecordLine {
   const char* text;
   uint32_t address;
   uint16_t length;
@@ -54,14 +55,16 @@ struct IntelHexLine {
   CodePlacement placement;
 };
 
-// One S-record line. `text` and `placement` as for IntelHexLine; `address` is the load address
-// of S1, S2 and S3 records, 0 for the others.
-struct SRecordLine {
-  const char* text;
-  uint32_t address;
-  uint16_t length;
-  uint8_t type;
-  CodePlacement placement;
-};
+// The two formats' lines are distinct types of the same layout, so that the field readers and
+// the templated CRC loops are chosen by the format at compile time.
+struct IntelHexLine : RecordLine {};
+struct SRecordLine : RecordLine {};
+
+// The data digits of a record text: from index `first` up to the two checksum digits. A text
+// that ends before them holds none.
+inline std::string_view DataDigits(const char* text, size_t length, size_t first) {
+  size_t digits = length >= first + 2 ? length - first - 2 : 0;
+  return std::string_view(text + first, digits);
+}
 
 }  // namespace sumwright

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The input read a second time, after the scan accepted it: its records in file order.
 #include "input/record_rereader.h"
 
@@ -7,26 +8,15 @@
 #include "base/interrupt.h"
 #include "base/messages.h"
 #include "input/intel_hex_reader.h"
+#include "input/line_splitter.h"
 #include "input/s_record_reader.h"
 
 namespace sumwright {
 
 namespace {
 
-// Bytes read at a time, and room for the start of a line carried over to the next read: a
-// longest line and the carriage return of its line end.
+// Bytes read at a time, behind the carry room for the start of a line.
 constexpr size_t kReadSize = size_t{64} << 10;
-constexpr size_t kCarryRoom = kMaxLineLength + 1;
-
-// Spaces, tabs and carriage returns only: what the scan skipped as a blank line too long to keep.
-bool IsLongBlankPart(const char* text, size_t length) {
-  for (size_t i = 0; i < length; ++i) {
-    if (!IsBlank(text[i]) && text[i] != '\r') {
-      return false;
-    }
-  }
-  return true;
-}
 
 // Moves the unread bytes to the front of the buffer and reads more behind them.
 bool Refill(RecordRereader* reader) {
@@ -52,50 +42,52 @@ bool Changed(RecordRereader* reader) {
   return false;
 }
 
-// The next line that is not blank, without its line end: the lines the scan took, in order.
+// The next line that is not blank, without its line end: the lines the scan took, in order, split
+// by the same rules.
 bool NextLineText(RecordRereader* reader, const char** text, size_t* length) {
   for (;;) {
     char* buffer = reader->buffer.get();
-    const char* begin = buffer + reader->scanStart;
+    const char* position = buffer + reader->scanStart;
     const char* end = buffer + reader->dataEnd;
-    const char* lineFeed =
-        static_cast<const char*>(std::memchr(begin, '\n', static_cast<size_t>(end - begin)));
-    if (lineFeed == nullptr && !reader->sourceEnded) {
-      // The line goes on past what was read. One too long for a record was a blank line to the
-      // scan: its bytes are dropped as they come.
-      if (reader->inLongBlankLine || static_cast<size_t>(end - begin) > kCarryRoom) {
-        if (!IsLongBlankPart(begin, static_cast<size_t>(end - begin))) {
-          return Changed(reader);
-        }
-        reader->inLongBlankLine = true;
-        reader->scanStart = reader->dataEnd;
+    if (reader->inLongBlankLine) {
+      BlankSkip skip = SkipLongBlankLine(&position, end, reader->sourceEnded);
+      reader->scanStart = static_cast<size_t>(position - buffer);
+      if (skip == BlankSkip::NotBlank) {
+        return Changed(reader);
       }
-      if (!Refill(reader)) {
+      reader->inLongBlankLine = skip == BlankSkip::NeedMore;
+      if (reader->inLongBlankLine && !Refill(reader)) {
         return Changed(reader);
       }
       continue;
     }
-    if (begin == end) {
+    SplitLine line;
+    if (NextLine(position, end, reader->sourceEnded, &line)) {
+      reader->scanStart = static_cast<size_t>(line.next - buffer);
+      if (!IsBlankText(line.text, line.length)) {
+        *text = line.text;
+        *length = line.length;
+        return true;
+      }
+      continue;
+    }
+    if (position == end && reader->sourceEnded) {
       return false;  // the end of the input
     }
-    // A whole line, ended by a line feed or by the end of the input.
-    const char* textEnd = lineFeed != nullptr ? lineFeed : end;
-    reader->scanStart = static_cast<size_t>((lineFeed != nullptr ? lineFeed + 1 : end) - buffer);
-    if (reader->inLongBlankLine) {
-      reader->inLongBlankLine = false;
-      if (!IsLongBlankPart(begin, static_cast<size_t>(textEnd - begin))) {
+    // The line goes on past what was read.
+    const char* keep = nullptr;
+    switch (CheckOpenLine(position, end, &keep)) {
+      case OpenLine::Fits:
+        break;
+      case OpenLine::LongBlank:
+        reader->inLongBlankLine = true;
+        reader->scanStart = static_cast<size_t>(keep - buffer);
+        break;
+      case OpenLine::TooLong:
         return Changed(reader);
-      }
-      continue;
     }
-    // A carriage return before the line feed, or last in the input, belongs to the line end.
-    if (textEnd != begin && textEnd[-1] == '\r') {
-      --textEnd;
-    }
-    *text = begin;
-    *length = static_cast<size_t>(textEnd - begin);
-    if (!IsBlankText(begin, *length)) {
-      return true;
+    if (!Refill(reader)) {
+      return Changed(reader);
     }
   }
 }

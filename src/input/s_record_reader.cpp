@@ -62,9 +62,7 @@ bool DataText(const SRecordLine& line, std::string_view* data) {
   if (line.length < first + 1) {
     return false;
   }
-  // Without a whole checksum after the address there are no data digits.
-  size_t digits = line.length >= first + 2 ? line.length - first - 2 : 0u;
-  *data = std::string_view(line.text + first, digits);
+  *data = DataDigits(line.text, line.length, first);
   return true;
 }
 
@@ -106,8 +104,7 @@ bool PlaceSRecordLine(SRecordLine* line, CodeField* field) {
   }
   // The span covers whole bytes only; a record without one holds no code byte.
   size_t first = SRecordDataColumn(line->type) - 1;
-  size_t dataDigits = line->length >= first + 2 ? line->length - first - 2 : 0;
-  uint32_t bytes = static_cast<uint32_t>(dataDigits / 2);
+  uint32_t bytes = static_cast<uint32_t>(DataDigits(line->text, line->length, first).size() / 2);
   line->placement = bytes == 0 ? PlaceEmptyRecord(line->address, *field)
                                : PlaceCodeField(line->address, line->address + bytes - 1u, field);
   // Refused without a message, where the Intel HEX reader prints L3315: S-record users have

@@ -58,7 +58,7 @@ bool ParseEndianOption(const std::string& token, OptionState* state) {
 }
 
 // Opens the input file into *input. Throws OptionAbort after L3000 or L3300.
-void CheckInputFile(const OptionState& state, ByteSource* input) {
+void OpenInputFile(const OptionState& state, ByteSource* input) {
   if (!state.hasInputName) {
     Message(kL3000NoInputFile);
     throw OptionAbort{};
@@ -146,7 +146,7 @@ bool ParseCommandLine(int argc, char** argv, OptionState* state, ByteSource* inp
   if (state->outputCount == 0) {
     DeriveOutputName(state);
   }
-  CheckInputFile(*state, input);
+  OpenInputFile(*state, input);
   // The input is never overwritten, whichever spelling of its name the output uses.
   if (state->outputName == state->inputName || NamesSameFile(state->outputName, state->inputName)) {
     Message(kL2011InvalidParameter, "output", state->outputName.c_str());

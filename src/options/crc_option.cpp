@@ -88,10 +88,11 @@ bool SortRanges(OptionState* state) {
   if (state->ranges.empty()) {
     return false;
   }
-  // Stable: ranges with the same start keep the order in which they were given.
+  // Stable: ranges with the same start keep the order in which they were given. The callers
+  // poll for Ctrl+C before and after the sort, never inside it: the comparator must not end the
+  // process in the middle of the library's work.
   std::stable_sort(state->ranges.begin(), state->ranges.end(),
                    [](const AddressRange& first, const AddressRange& second) {
-                     PollInterrupt();
                      return first.start < second.start;
                    });
   return true;

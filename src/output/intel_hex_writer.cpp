@@ -100,8 +100,8 @@ void FinishInsertion(bool addressWritten, OutputWriter* writer) {
     restore.value = 0;
   }
   if (!SameAddressState(restore, own.output)) {
-    own.restorePending = true;
-    own.restore = restore;
+    writer->insertion.restorePending = true;
+    writer->insertion.restore = restore;
   }
 }
 
@@ -109,31 +109,30 @@ void FinishInsertion(bool addressWritten, OutputWriter* writer) {
 // (it goes right after the CRC records, and the insertion takes it in), an extended address
 // record makes it needless.
 void ResolveRestore(const IntelHexLine& line, OutputWriter* writer) {
-  IntelHexWriter& own = writer->intelHex;
-  if (line.type == kIntelHexSegmentAddress || line.type == kIntelHexLinearAddress) {
-    own.restorePending = false;
+  CrcInsertion& insertion = writer->insertion;
+  bool addressRecord = line.type == kIntelHexSegmentAddress || line.type == kIntelHexLinearAddress;
+  if (!addressRecord && line.type != kIntelHexData) {
     return;
   }
-  if (line.type != kIntelHexData) {
+  insertion.restorePending = false;
+  if (addressRecord) {
     return;
   }
-  own.restorePending = false;
-  std::string record = AddressRecord(own.restore);
+  std::string record = AddressRecord(insertion.restore);
   record.append(writer->lineEnd, writer->lineEndLength);
   FlushSpan(writer);
-  CrcInsertion& insertion = writer->insertion;
   if (writer->file.Position() == insertion.end) {
     writer->file.Write(record.data(), record.size());
   } else {
     writer->file.Splice(insertion.end, 0, record.data(), record.size());
   }
   insertion.end += record.size();
-  own.output = own.restore;
+  writer->intelHex.output = insertion.restore;
 }
 
 // Decides whether a record at `address` needs an address record of the writer's own in front of
-// it, and if so makes the output's address state (and linearRecordIssued) what that record will
-// say. The wanted value names the 64 KB page of `address`: its upper half under linear
+// it, and if so makes the output's address state (and the insertion's linearRecordIssued) what
+// that record will say. The wanted value names the 64 KB page of `address`: its upper half under linear
 // addressing, else the segment that starts the page. A page 0 needs nothing, and neither does one
 // at or below the value in effect: while the code field waits, every address record followed
 // selected an address at or below the code address (PlaceAddressRecord), so the only such page
@@ -161,13 +160,13 @@ bool NeedsAddressRecord(uint32_t address, OutputWriter* writer) {
     }
     current.value = page >> 12;
     current.kind = AddressKind::Linear;
-    writer->intelHex.linearRecordIssued = true;
+    writer->insertion.linearRecordIssued = true;
     return true;
   }
-  if (writer->intelHex.linearRecordIssued) {
+  if (writer->insertion.linearRecordIssued) {
     return false;
   }
-  writer->intelHex.linearRecordIssued = true;
+  writer->insertion.linearRecordIssued = true;
   return true;
 }
 
@@ -212,7 +211,7 @@ void WritePatchedRecord(const IntelHexLine& line, OutputWriter* writer) {
 }
 
 void WriteRecord(const IntelHexLine& line, const ScanBatch& batch, OutputWriter* writer) {
-  if (writer->intelHex.restorePending) {
+  if (writer->insertion.restorePending) {
     ResolveRestore(line, writer);
   }
   FieldStep step = FieldStepFor(writer->field, line.placement);
@@ -228,7 +227,7 @@ void WriteRecord(const IntelHexLine& line, const ScanBatch& batch, OutputWriter*
       if (InsertCrcRecord(line, writer)) {
         return;
       }
-      if (writer->intelHex.restorePending) {
+      if (writer->insertion.restorePending) {
         ResolveRestore(line, writer);
       }
       break;
@@ -262,10 +261,6 @@ void WriteIntelHexRecords(const ScanBatch& batch, OutputWriter* writer) {
     }
   }
   FlushSpan(writer);
-}
-
-void FinishIntelHexRecords(OutputWriter* writer) {
-  writer->intelHex.restorePending = false;
 }
 
 }  // namespace sumwright

@@ -15,12 +15,6 @@ struct IntelHexWriter {
   // records count on once the inserted records are behind them.
   ExtendedAddressState output;
   ExtendedAddressState input;
-  // An extended linear address record was written for the code field.
-  bool linearRecordIssued = false;
-  // After inserted address records: the record that gives the input's records their extended
-  // address back, waiting until a data record shows it is needed.
-  bool restorePending = false;
-  ExtendedAddressState restore;
 };
 
 // Writes the Intel HEX records of one scanned chunk, in file order. When some record of the file
@@ -31,8 +25,5 @@ struct IntelHexWriter {
 // it, one that restores the input's extended address; records before it are copied and their
 // extended address records followed.
 void WriteIntelHexRecords(const ScanBatch& batch, OutputWriter* writer);
-
-// At the end of the input: no data record follows the CRC records any more.
-void FinishIntelHexRecords(OutputWriter* writer);
 
 }  // namespace sumwright

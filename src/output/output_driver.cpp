@@ -64,7 +64,7 @@ void WriteRecords(const ScanBatch& batch, OutputWriter* writer) {
 
 void EndOnOutputFailure(OutputWriter* writer) {
   if (writer->failure.kind == OutputFailureKind::WriteFailed) {
-    writer->file.ReportFailure();  // ends the process
+    writer->file.EndProcessIfWriteFailed();  // ends the process
   }
   if (writer->failure.kind == OutputFailureKind::InternalError) {
     writer->file.Discard();
@@ -82,9 +82,6 @@ bool WriteOutput(uint32_t crcValue, ByteOrder byteOrder, OutputWriter* writer) {
     // The stream is fine; the folder for the file its output is gathered in is not.
     Message(kL3300CannotOpenFile, ScratchDirectory().c_str());
     return false;
-  }
-  if (writer->format == IntelHex) {
-    FinishIntelHexRecords(writer);
   }
   if (writer->failure.kind == OutputFailureKind::Unpatchable || !FieldPlaced(writer->field)) {
     // No record gives the code field a place: no output at all.

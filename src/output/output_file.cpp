@@ -86,7 +86,7 @@ bool OutputFile::Create(const std::string& name, bool* scratchLost) {
 namespace {
 
 // Writes may run on the second thread, which must not end the process: the failure is kept,
-// later writes are dropped, and the main thread reports it (ReportFailure).
+// later writes are dropped, and the main thread reports it (EndProcessIfWriteFailed).
 void WriteFailed(OutputFile* file) {
   file->failed = true;
 }
@@ -213,7 +213,7 @@ void ForgetActiveFile(OutputFile* file) {
 
 }  // namespace
 
-void OutputFile::ReportFailure() {
+void OutputFile::EndProcessIfWriteFailed() {
   if (failed) {
     // A call that a request to end cut short reports that request, not a failed write.
     PollInterrupt();
@@ -224,14 +224,14 @@ void OutputFile::ReportFailure() {
 
 bool OutputFile::Commit() {
   FlushBuffer(this);
-  ReportFailure();
+  EndProcessIfWriteFailed();
   if (target.kind == OutputStream) {
     CopyIntoStream(this);
     // A device may report only when it is closed that it could not take what it was given.
     if (!CloseOutputTarget(&target)) {
       WriteFailed(this);
     }
-    ReportFailure();
+    EndProcessIfWriteFailed();
     CloseFile(descriptor);
     descriptor = -1;
     ForgetActiveFile(this);
@@ -250,7 +250,7 @@ bool OutputFile::Commit() {
   if (!closed) {
     WriteFailed(this);
   }
-  ReportFailure();
+  EndProcessIfWriteFailed();
   bool renamed = false;
   {
     SignalHold hold;

@@ -24,7 +24,7 @@ struct OutputFile {
   std::unique_ptr<char[]> buffer;
   size_t used = 0;       // bytes waiting in the buffer
   uint64_t flushed = 0;  // bytes in the file before them
-  // A write failed: later writes are dropped, and ReportFailure or Commit reports it.
+  // A write failed: later writes are dropped, and EndProcessIfWriteFailed or Commit reports it.
   std::atomic<bool> failed{false};
 
   OutputFile() = default;
@@ -59,17 +59,18 @@ struct OutputFile {
   // name. A file is renamed over the output name (or the file a symbolic link leads to),
   // replacing it; false when the link or the rename fails (the temporary file is removed then,
   // an existing file of that name is untouched, nothing is printed). A stream receives the whole
-  // output now; a failed write into it is a failed write.
+  // output now; a failed write into it is a failed write. ENDS THE PROCESS, as
+  // EndProcessIfWriteFailed, when a write, the flush or the close failed.
   bool Commit();
 
   // Closes and removes the temporary file; the output name is never touched, nothing is
   // written into a stream.
   void Discard();
 
-  // After a failed write: removes the temporary file and ends the process with internal error
-  // (6, 83), or with L3410 when a request to end cut the write short. Call from the main thread
-  // only, when no other thread writes.
-  void ReportFailure();
+  // After a failed write: removes the temporary file and ENDS THE PROCESS with internal error
+  // (6, 83), or with L3410 when a request to end cut the write short; otherwise returns. Call
+  // from the main thread only, when no other thread writes.
+  void EndProcessIfWriteFailed();
 };
 
 }  // namespace sumwright

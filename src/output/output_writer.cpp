@@ -55,7 +55,7 @@ bool BatchCopiedWhole(const ScanBatch& batch, const OutputWriter& writer) {
   const unsigned holders = PlacementBit(CodePlacement::Within) |
                            PlacementBit(CodePlacement::SplitFirst) |
                            PlacementBit(CodePlacement::SplitSecond);
-  if (!batch.plain || writer.intelHex.restorePending || (batch.placements & holders) != 0) {
+  if (!batch.plain || writer.insertion.restorePending || (batch.placements & holders) != 0) {
     return false;
   }
   // While the code field waits for its place, a record placed After gets the CRC record in front.
@@ -140,9 +140,8 @@ void UndoInsertion(OutputWriter* writer) {
   CrcInsertion& insertion = writer->insertion;
   writer->file.Splice(insertion.start, insertion.end - insertion.start,
                       insertion.replacedLines.data(), insertion.replacedLines.size());
+  // The Intel HEX record restoring the input's address goes with it, written or not.
   insertion = CrcInsertion{};
-  // An Intel HEX record restoring the input's address belongs to the insertion, written or not.
-  writer->intelHex.restorePending = false;
 }
 
 void FillChecksum(FileFormat format, char* record, size_t length) {

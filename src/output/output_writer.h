@@ -60,11 +60,18 @@ struct PendingRecord {
 // The CRC records inserted in front of the first record placed After: where they stand in the
 // output (with an Intel HEX record after them that restores the input's extended address), and
 // the input lines that identical address records among them stand in for.
+// Reset or undone, the insertion goes whole, its Intel HEX address records with it.
 struct CrcInsertion {
   uint64_t start = 0;
   uint64_t end = 0;
   std::vector<PendingRecord> records;
   std::string replacedLines;
+  // Intel HEX: an extended linear address record was written for the code field (at most one).
+  bool linearRecordIssued = false;
+  // Intel HEX: the record that gives the input's records their extended address back after the
+  // inserted address records, waiting until a data record shows it is needed.
+  bool restorePending = false;
+  ExtendedAddressState restore;
 };
 
 // What made the output impossible, kept for the main thread to report once the writer has

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Tests of the Ctrl+C flag, its poll, and the stages that poll it.
 #include "base/interrupt.h"
 
@@ -6,6 +7,7 @@
 #include <csignal>
 #include <functional>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "crc/crc_engine.h"
@@ -23,28 +25,32 @@ namespace {
 
 class InterruptTest : public testing::Test {
  protected:
-  void TearDown() override { SetInterrupt(0); }
+  void TearDown() override { ClearInterrupt(); }
 };
 
-TEST_F(InterruptTest, FlagMovesFromIdleToSeenOnlyOnce) {
-  struct Case {
-    int before;
-    int value;
-    int after;
-  };
-  const Case cases[] = {{0, 1, 1}, {1, 1, 1}, {2, 1, 2}, {1, 0, 0}, {2, 5, 0}};
-  for (const Case& c : cases) {
-    InterruptFlag.store(c.before);
-    SetInterrupt(c.value);
-    EXPECT_EQ(c.after, InterruptFlag.load()) << c.before << " then " << c.value;
-  }
+// The second thread shares the output's write loops with the main thread: its polls must leave a
+// raised flag alone for the main thread, which reports it once.
+TEST_F(InterruptTest, OnlyTheMainThreadReportsAndEndsTheProcess) {
+  EXPECT_EXIT(
+      {
+        RaiseInterrupt();
+        std::thread second([] {
+          LeavePollsToMainThread();
+          PollInterrupt();
+        });
+        second.join();
+        PollInterrupt();
+      },
+      testing::ExitedWithCode(1), Exactly(kL3410));
 }
 
-TEST_F(InterruptTest, PollWithoutCtrlCReturns) {
+// A Ctrl+C that comes while the reported interrupt is ending the process (its cleanup runs)
+// raises nothing: no second report, and no second end.
+TEST_F(InterruptTest, CtrlCAfterTheReportIsNotReportedAgain) {
+  InterruptFlag.store(InterruptState::Reported);
+  RaiseInterrupt();
   PollInterrupt();
-  InterruptFlag.store(2);
-  PollInterrupt();
-  SUCCEED();
+  EXPECT_EQ(InterruptState::Reported, InterruptFlag.load());
 }
 
 // About 880 KB of data records: the output writes more than it keeps in memory.
@@ -61,7 +67,7 @@ TEST_F(InterruptTest, EveryStageEndsWithL3410AndStatusOneAndLeavesNoFile) {
   const Case cases[] = {
       {"the poll itself",
        [](const TempDir&) {
-         SetInterrupt(1);
+         RaiseInterrupt();
          PollInterrupt();
        }},
       {"collecting the arguments",
@@ -70,7 +76,7 @@ TEST_F(InterruptTest, EveryStageEndsWithL3410AndStatusOneAndLeavesNoFile) {
          std::string input = dir.Path("out.hex");
          char* argv[] = {&program[0], &input[0], nullptr};
          OptionState state;
-         SetInterrupt(1);
+         RaiseInterrupt();
          ByteSource source;
          ParseCommandLine(2, argv, &state, &source);
        }},
@@ -79,7 +85,7 @@ TEST_F(InterruptTest, EveryStageEndsWithL3410AndStatusOneAndLeavesNoFile) {
          OptionState state;
          state.hasRangeText = true;
          state.rangeText = "0-FF";
-         SetInterrupt(1);
+         RaiseInterrupt();
          ParseRangeList(&state);
        }},
       {"opening the input scan",
@@ -87,17 +93,17 @@ TEST_F(InterruptTest, EveryStageEndsWithL3410AndStatusOneAndLeavesNoFile) {
          ByteSource source;
          SourceFromText(":00000001FF\n", &source);
          InputScan scan;
-         SetInterrupt(1);
+         RaiseInterrupt();
          OpenInputScan(&source, "in.hex", 0x100, &scan);
        }},
       {"computing the CRC of ascending records",
        [](const TempDir&) {
-         CrcOfText(":0400000031323334FF\n", Ccitt, {{0, 0xFFFF}}, [] { SetInterrupt(1); });
+         CrcOfText(":0400000031323334FF\n", Ccitt, {{0, 0xFFFF}}, [] { RaiseInterrupt(); });
        }},
       {"computing the CRC of records read again",
        [](const TempDir&) {
          CrcOfText(":0200020033340A\n:0200000031325E\n", Ccitt, {{0, 0xFFFF}},
-                   [] { SetInterrupt(1); });
+                   [] { RaiseInterrupt(); });
        }},
       // The temporary file beside the output, already holding the first chunk's records, goes.
       {"writing the output",
@@ -112,7 +118,7 @@ TEST_F(InterruptTest, EveryStageEndsWithL3410AndStatusOneAndLeavesNoFile) {
          ScanBatch batch;
          ScanInput(&scan, &batch);
          WriteRecords(batch, &writer);
-         SetInterrupt(1);
+         RaiseInterrupt();
          ScanInput(&scan, &batch);
        }},
   };

@@ -17,7 +17,7 @@ template <typename Line>
 Line ReadFar(const std::string& text) {
   Line line{};
   ExtendedAddressState state;
-  CodeField field{kFarCodeAddress, false};
+  CodeField field{kFarCodeAddress, CodeSplit::None};
   EXPECT_TRUE(ReadLine(text, &state, &field, &line)) << text;
   return line;
 }

@@ -86,38 +86,6 @@ TEST(IntelHexFields, DataTextRunsFromColumnTenToTheChecksum) {
   });
 }
 
-TEST(IntelHexFields, SpanFollowsTheDeclaredByteCount) {
-  struct Case {
-    const char* text;
-    uint32_t address;
-    uint32_t end;
-  };
-  const Case cases[] = {
-      {":10010000000102030405060708090A0B0C0D0E0F77", 0x100, 0x10F},
-      // Byte count 10 with only 4 data bytes still spans 16 bytes.
-      {":1000100001020304E2", 0x10, 0x1F},
-      {":01FFFF00AA57", 0x10FFEF, 0x10FFEF},
-      {":FF000000", 0xFFFFFF00, 0xFFFFFFFE},
-      {":02000000", 0xFFFFFFFF, 0x0},
-      // No data bytes: the end lies one below the start.
-      {":00100000F0", 0x1000, 0x0FFF},
-  };
-  for (const Case& c : cases) {
-    std::string text = c.text;
-    IntelHexLine line = LineOf<IntelHexLine>(text);
-    line.address = c.address;
-    uint32_t start = 0;
-    uint32_t end = 0;
-    ASSERT_TRUE(RecordSpan(line, &start, &end)) << c.text;
-    EXPECT_EQ(c.address, start) << c.text;
-    EXPECT_EQ(c.end, end) << c.text;
-  }
-  std::string shortText = ":";
-  uint32_t start = 0;
-  uint32_t end = 0;
-  EXPECT_FALSE(RecordSpan(LineOf<IntelHexLine>(shortText), &start, &end));
-}
-
 TEST(IntelHexReader, AbsoluteAddressesUnderExtendedAddressing) {
   const std::vector<ReadCase> cases = {
       {"plain offset",

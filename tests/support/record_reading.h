@@ -44,7 +44,7 @@ std::string RecordRow(FileFormat format, uint32_t type, uint32_t address, CodePl
 template <typename Line>
 std::string ReadRows(uint32_t code, const std::vector<std::string>& texts, bool place = true) {
   ExtendedAddressState state;
-  CodeField field{code, false};
+  CodeField field{code, CodeSplit::None};
   std::string rows;
   for (const std::string& text : texts) {
     Line line{};
