@@ -144,15 +144,10 @@ void BuildSRecordHeader(const std::string& outputName, char header[kHeaderLength
 void WriteSRecords(const ScanBatch& batch, OutputWriter* writer) {
   if (writer->sRecord.headerWritten && BatchCopiedWhole(batch, *writer)) {
     CopyBatch(writer, batch);
-  } else {
-    for (const SRecordLine& line : batch.sRecordLines) {
-      if (writer->failure.kind != OutputFailureKind::None) {
-        break;
-      }
-      WriteRecord(line, batch, writer);
-    }
+    FlushSpan(writer);
+    return;
   }
-  FlushSpan(writer);
+  WriteEachRecord(batch, batch.sRecordLines, writer, WriteRecord);
 }
 
 }  // namespace sumwright
