@@ -94,6 +94,7 @@ void WriteRecord(const SRecordLine& line, const ScanBatch& batch, OutputWriter* 
       return;
     }
   }
+  // The steps of the Intel HEX writer's WriteRecord, each done the S-record way.
   FieldStep step = FieldStepFor(writer->field, line.placement);
   writer->field = step.next;
   switch (step.action) {
