@@ -252,15 +252,10 @@ void WriteIntelHexRecords(const ScanBatch& batch, OutputWriter* writer) {
       }
     }
     CopyBatch(writer, batch);
-  } else {
-    for (const IntelHexLine& line : batch.intelHexLines) {
-      if (writer->failure.kind != OutputFailureKind::None) {
-        break;
-      }
-      WriteRecord(line, batch, writer);
-    }
+    FlushSpan(writer);
+    return;
   }
-  FlushSpan(writer);
+  WriteEachRecord(batch, batch.intelHexLines, writer, WriteRecord);
 }
 
 }  // namespace sumwright

@@ -131,6 +131,20 @@ void FlushSpan(OutputWriter* writer);
 bool BatchCopiedWhole(const ScanBatch& batch, const OutputWriter& writer);
 void CopyBatch(OutputWriter* writer, const ScanBatch& batch);
 
+// Writes the records of a batch that is not copied whole one by one, in file order, with
+// write(line, batch, writer), until a failure is noted; then the lines gathered so far.
+template <typename Line, typename Write>
+void WriteEachRecord(const ScanBatch& batch, const std::vector<Line>& lines, OutputWriter* writer,
+                     Write write) {
+  for (const Line& line : lines) {
+    if (writer->failure.kind != OutputFailureKind::None) {
+      break;
+    }
+    write(line, batch, writer);
+  }
+  FlushSpan(writer);
+}
+
 // Writes a text and the line end.
 void WriteLine(OutputWriter* writer, const char* text, size_t length);
 

@@ -94,6 +94,7 @@ void WriteRecord(const SRecordLine& line, const ScanBatch& batch, OutputWriter* 
       return;
     }
   }
+  // The steps of the Intel HEX writer's WriteRecord, each done the S-record way.
   FieldStep step = FieldStepFor(writer->field, line.placement);
   writer->field = step.next;
   switch (step.action) {
@@ -144,15 +145,10 @@ void BuildSRecordHeader(const std::string& outputName, char header[kHeaderLength
 void WriteSRecords(const ScanBatch& batch, OutputWriter* writer) {
   if (writer->sRecord.headerWritten && BatchCopiedWhole(batch, *writer)) {
     CopyBatch(writer, batch);
-  } else {
-    for (const SRecordLine& line : batch.sRecordLines) {
-      if (writer->failure.kind != OutputFailureKind::None) {
-        break;
-      }
-      WriteRecord(line, batch, writer);
-    }
+    FlushSpan(writer);
+    return;
   }
-  FlushSpan(writer);
+  WriteEachRecord(batch, batch.sRecordLines, writer, WriteRecord);
 }
 
 }  // namespace sumwright
